@@ -1,0 +1,23 @@
+# The project's commands (see README.md).
+BUILD ?= build
+GENERATOR := -G Ninja -DCMAKE_BUILD_TYPE=Release
+ARCHS := x86_64 i686
+
+.PHONY: test run build deps $(ARCHS:%=configure-%)
+
+test: build
+	tools/run-tests $(BUILD)/x86_64 $(ARGS)
+
+run: build
+	tools/run-demo $(BUILD)/x86_64
+
+build: deps $(ARCHS:%=configure-%)
+	cmake --build $(BUILD)/x86_64
+	cmake --build $(BUILD)/i686
+
+deps:
+	tools/install-deps
+
+$(ARCHS:%=configure-%): configure-%:
+	@[ -f $(BUILD)/$*/build.ninja ] || cmake -S . -B $(BUILD)/$* $(GENERATOR) \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-$*-w64-mingw32.cmake

@@ -1,0 +1,29 @@
+// Direct registry access for tests: sets up and inspects values without the classes under test.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testreg {
+
+struct RawValue {
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+};
+
+void DeleteKey(HKEY root, const char* keyPath);  // with everything below it
+void DeleteValue(HKEY root, const char* keyPath, const char* name);
+bool KeyExists(HKEY root, const char* keyPath);
+
+void SetRaw(HKEY root, const char* keyPath, const char* name, DWORD type, const void* data, DWORD size);
+void SetDword(HKEY root, const char* keyPath, const char* name, DWORD value);
+void SetString(HKEY root, const char* keyPath, const char* name, const std::string& value);  // with its zero
+
+std::optional<RawValue> GetRaw(HKEY root, const char* keyPath, const char* name);
+std::optional<DWORD> GetDword(HKEY root, const char* keyPath, const char* name);
+std::optional<std::string> GetString(HKEY root, const char* keyPath, const char* name);  // up to its zero
+
+}  // namespace testreg
