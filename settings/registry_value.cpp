@@ -1,0 +1,121 @@
+#include "settings/registry_value.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "settings/registry_path.h"
+
+namespace {
+
+// Closes a key handle opened for one access.
+class ScopedKey {
+ public:
+  ScopedKey() = default;
+  ~ScopedKey() {
+    if (m_hKey) RegCloseKey(m_hKey);
+  }
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+  HKEY* Receive() { return &m_hKey; }
+  HKEY Get() const { return m_hKey; }
+
+ private:
+  HKEY m_hKey = nullptr;
+};
+
+// A number is accepted only as a REG_DWORD of exactly four bytes.
+bool QueryValue(HKEY key, const char* name, DWORD& out) {
+  DWORD type = 0;
+  DWORD data = 0;
+  DWORD size = sizeof(data);
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof(data)) {
+    return false;
+  }
+  out = data;
+  return true;
+}
+
+// A text is accepted as REG_SZ or REG_EXPAND_SZ (unexpanded); it ends at its first zero or at the
+// last byte returned, whichever comes first, so a value stored without terminator is safe.
+bool QueryValue(HKEY key, const char* name, std::string& out) {
+  // The value may grow between the size query and the read; try again a few times.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+
+    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
+    DWORD returned = size;
+    const LONG status =
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &returned);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+
+    const size_t length = strnlen(buffer.data(), std::min(returned, size));
+    out.assign(buffer.data(), length);
+    return true;
+  }
+  return false;
+}
+
+bool SetValue(HKEY key, const char* name, const DWORD& value) {
+  return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+         ERROR_SUCCESS;
+}
+
+// Stored with its terminating zero.
+bool SetValue(HKEY key, const char* name, const std::string& value) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+template <typename T>
+RegistryValue<T>::RegistryValue(const char* fullPath, T defaultValue, bool force, HKEY root)
+    : m_hRoot(root), m_default(std::move(defaultValue)), m_bForce(force) {
+  RegistryPath path = SplitRegistryPath(fullPath ? fullPath : "");
+  m_strKeyPath = std::move(path.keyPath);
+  m_strValueName = std::move(path.valueName);
+  Read();
+}
+
+template <typename T>
+T RegistryValue<T>::Read() {
+  ScopedKey key;
+  if (RegOpenKeyExA(m_hRoot, m_strKeyPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return m_default;
+  if (!QueryValue(key.Get(), m_strValueName.c_str(), m_value)) return m_default;
+  m_bRead = true;
+  return m_value;
+}
+
+template <typename T>
+void RegistryValue<T>::Write() {
+  ScopedKey key;
+  if (RegCreateKeyExA(m_hRoot, m_strKeyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                      key.Receive(), nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  if (SetValue(key.Get(), m_strValueName.c_str(), m_value)) m_bRead = true;
+}
+
+template <typename T>
+RegistryValue<T>::operator T() {
+  if (m_bRead && !m_bForce) return m_value;
+  return Read();
+}
+
+template <typename T>
+RegistryValue<T>& RegistryValue<T>::operator=(const T& value) {
+  if (value != m_value || m_bForce) {
+    m_value = value;
+    Write();
+  }
+  return *this;
+}
+
+template class RegistryValue<DWORD>;
+template class RegistryValue<std::string>;
