@@ -1,0 +1,47 @@
+#include "connection/proxy_reachability.h"
+
+#include <winsock2.h>
+
+#include <cstring>
+
+#include "framework/message_box.h"
+
+namespace {
+
+constexpr char kUnavailableText[] =
+    "UNAVAILABLE PROXY!\nQuillmask could not connect to the chosen proxy.\nPlease choose another proxy ";
+
+// Connects once. True with the ticks the connect took, or false when the proxy cannot be reached.
+bool ConnectOnce(const char* host, unsigned int port, DWORD& elapsed) {
+  const hostent* entry = gethostbyname(host);
+  if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0]) return false;
+
+  const SOCKET socketHandle = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (socketHandle == INVALID_SOCKET) return false;
+
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof(address.sin_addr));
+  address.sin_port = htons(static_cast<u_short>(port & 0xFFFF));
+
+  const DWORD start = GetTickCount();
+  const bool connected = connect(socketHandle, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+  elapsed = GetTickCount() - start;  // unsigned: right across a wrap of the tick count
+  closesocket(socketHandle);
+  return connected;
+}
+
+}  // namespace
+
+unsigned long TestProxy(HWND owner, const char* host, unsigned int port) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(1, 1), &data);  // a failure shows up in the calls that follow
+  DWORD elapsed = 0;
+  const bool reachable = host && ConnectOnce(host, port, elapsed);
+  WSACleanup();
+  if (!reachable) {
+    AfxMessageBox(owner, kUnavailableText, "Quillmask", MB_OK | MB_ICONHAND);
+    return 0;
+  }
+  return elapsed == 0 ? 1 : elapsed;
+}
