@@ -1,0 +1,10 @@
+// Downloads the proxy list over HTTP, through the system's configured Internet proxy.
+#pragma once
+
+#include <string>
+
+// GETs `address` ("http://host[:port]/path") and returns the body normalised into list entries
+// (see NormaliseListText); the empty text when anything failed. The status code is not examined:
+// an error page is processed like a list. Never throws, never shows a message; blocks its thread
+// for the whole download, with WinINet's own time limits.
+std::string FetchProxyList(const std::string& address);

@@ -1,0 +1,64 @@
+#include "proxylist/list_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "proxylist/list_text.h"
+
+namespace {
+class ScopedFile {
+ public:
+  explicit ScopedFile(HANDLE handle) : m_hFile(handle) {}
+  ~ScopedFile() {
+    if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
+  }
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+  HANDLE Get() const { return m_hFile; }
+  bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE m_hFile;
+};
+
+constexpr DWORD kWriteChunk = 1 << 20;
+}  // namespace
+
+std::optional<unsigned long long> ListFileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::optional<std::string> ReadListFile(const std::string& path) {
+  ScopedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.IsOpen()) return std::nullopt;
+  std::string bytes;
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart < (1LL << 31)) bytes.reserve(static_cast<size_t>(size.QuadPart));
+  char chunk[16384];
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), chunk, sizeof(chunk), &read, nullptr)) return std::nullopt;
+    if (read == 0) break;
+    bytes.append(chunk, read);
+  }
+  return TextModeRead(bytes);
+}
+
+bool WriteListFile(const std::string& path, const std::string& text) {
+  ScopedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsOpen()) return false;
+  const std::string bytes = ExpandLineFeeds(text);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kWriteChunk));
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}

@@ -1,0 +1,16 @@
+// The proxy list file on disk. Read and written as a C runtime's text mode would (CR LF on disk,
+// LF in memory), but byte-exact otherwise: NUL and Ctrl-Z bytes do not end the text.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The file's size when its status can be read.
+std::optional<unsigned long long> ListFileSize(const std::string& path);
+
+// The whole file, CR LF read as LF; nullopt when it cannot be opened or read.
+std::optional<std::string> ReadListFile(const std::string& path);
+
+// Creates or replaces the file with `text`, LF written as CR LF. False when it cannot be created or
+// written completely.
+bool WriteListFile(const std::string& path, const std::string& text);

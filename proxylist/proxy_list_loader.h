@@ -1,0 +1,31 @@
+// Filling the proxy list box: from the list file, or from a fresh download when the user asked
+// for one ("UpdateProxy") or the file is missing or empty.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Where the entries go: the proxy combo box, or a recorder in tests.
+class ProxyItemSink {
+ public:
+  // Inserts an item with `text` at position 0. The view lasts only for the call.
+  virtual void InsertAtTop(std::string_view text) = 0;
+
+ protected:
+  ~ProxyItemSink() = default;
+};
+
+// The list's address in this build.
+extern const char kProxyListAddress[];
+
+// Locates the list file from "AppPath" (and stores its path in "CaleC"), then fills `sink` with the
+// file's entries in the file's order, downloading the list from `listAddress` first when asked to.
+//
+// A failed download never replaces a non-empty list file (the box is filled from the old file and
+// "UpdateProxy" keeps its value, so the next window tries again); a list file that cannot be
+// written does not stop the fill either (the downloaded text is used, "UpdateProxy" kept).
+void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress = kProxyListAddress);
+
+// Inserts the entries of `text` so that the first entry ends at the top; "(null)" entries are
+// skipped.
+void FillFromListText(ProxyItemSink& sink, const std::string& text);
