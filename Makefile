@@ -3,13 +3,16 @@ BUILD ?= build
 GENERATOR := -G Ninja -DCMAKE_BUILD_TYPE=Release
 ARCHS := x86_64 i686
 
-.PHONY: test run build deps $(ARCHS:%=configure-%)
+.PHONY: test run bench build deps $(ARCHS:%=configure-%)
 
 test: build
 	tools/run-tests $(BUILD)/x86_64 $(ARGS)
 
 run: build
 	tools/run-demo $(BUILD)/x86_64
+
+bench: build
+	tools/run-wine $(BUILD)/x86_64 $(BUILD)/x86_64/bin/proxylist_bench.exe
 
 build: deps $(ARCHS:%=configure-%)
 	cmake --build $(BUILD)/x86_64
