@@ -1,0 +1,132 @@
+#include "framework/wnd.h"
+
+#include "framework/module.h"
+
+namespace {
+
+constexpr char kWrapperProperty[] = "Quillmask.CWnd";
+constexpr char kPlainWindowClass[] = "QuillmaskPlainWnd";
+
+// The wrapper whose window this thread is creating, until the window's first creation hook.
+thread_local CWnd* t_pWndCreating = nullptr;
+
+}  // namespace
+
+CWnd::~CWnd() {
+  if (m_hWnd) ::DestroyWindow(m_hWnd);
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, const char* className, const char* text, DWORD dwStyle, const RECT& rect,
+                    HWND hWndParent, UINT nID) {
+  if (m_hWnd) return FALSE;
+  const HHOOK hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
+  if (!hook) return FALSE;
+  CWnd* const outer = t_pWndCreating;  // a window created from within another's creation
+  t_pWndCreating = this;
+  const HWND hWnd = CreateWindowExA(dwExStyle, className, text, dwStyle, rect.left, rect.top, rect.right - rect.left,
+                                    rect.bottom - rect.top, hWndParent,
+                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), AfxGetResourceHandle(), nullptr);
+  t_pWndCreating = outer;
+  UnhookWindowsHookEx(hook);
+  return hWnd != nullptr && m_hWnd == hWnd;
+}
+
+BOOL CWnd::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd); }
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
+  return hWnd ? static_cast<CWnd*>(GetPropA(hWnd, kWrapperProperty)) : nullptr;
+}
+
+std::string CWnd::GetWindowText() const {
+  std::string text(static_cast<size_t>(::GetWindowTextLengthA(m_hWnd)) + 1, '\0');
+  text.resize(static_cast<size_t>(::GetWindowTextA(m_hWnd, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+LRESULT CWnd::Default() {
+  return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam);
+}
+
+BOOL CWnd::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) { return FALSE; }
+
+LRESULT CWnd::DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  if (m_pfnSuper) return CallWindowProcA(m_pfnSuper, m_hWnd, uMsg, wParam, lParam);
+  return ::DefWindowProcA(m_hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK CWnd::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && t_pWndCreating) {
+    CWnd* const wnd = t_pWndCreating;
+    t_pWndCreating = nullptr;  // windows the control creates for itself stay unwrapped
+    wnd->Attach(reinterpret_cast<HWND>(wParam));
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CWnd::Attach(HWND hWnd) {
+  m_hWnd = hWnd;
+  SetPropA(hWnd, kWrapperProperty, this);
+  m_pfnSuper = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
+}
+
+void CWnd::Detach() {
+  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &CWnd::WindowProc) {
+    SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+  }
+  RemovePropA(m_hWnd, kWrapperProperty);
+  m_hWnd = nullptr;
+  m_pfnSuper = nullptr;
+}
+
+LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  CWnd* const wnd = FromHandlePermanent(hWnd);
+  if (!wnd) return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+
+  const MSG outer = wnd->m_currentMsg;  // messages nest: a handler may send another
+  wnd->m_currentMsg = {hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+  LRESULT lResult = 0;
+  // No C++ exception may cross into the window manager: the host is the user's browser.
+  try {
+    lResult = wnd->Dispatch(uMsg, wParam, lParam);
+  } catch (...) {
+    lResult = 0;
+  }
+  if (uMsg == WM_NCDESTROY) {
+    wnd->Detach();
+  } else {
+    wnd->m_currentMsg = outer;
+  }
+  return lResult;
+}
+
+LRESULT CWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  LRESULT lResult = 0;
+  if ((uMsg == WM_COMMAND || uMsg == WM_NOTIFY) && ReflectToChild(uMsg, wParam, lParam, lResult)) return lResult;
+  if (ProcessWindowMessage(m_hWnd, uMsg, wParam, lParam, lResult)) return lResult;
+  return DefWindowProc(uMsg, wParam, lParam);
+}
+
+bool CWnd::ReflectToChild(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+  HWND child = nullptr;
+  if (uMsg == WM_COMMAND) {
+    child = reinterpret_cast<HWND>(lParam);
+  } else if (lParam) {
+    child = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+  }
+  CWnd* const wnd = child != m_hWnd ? FromHandlePermanent(child) : nullptr;
+  return wnd && wnd->ProcessWindowMessage(child, OCM__BASE + uMsg, wParam, lParam, lResult);
+}
+
+const char* AfxPlainWindowClass() {
+  WNDCLASSA windowClass = {};
+  if (!GetClassInfoA(AfxGetResourceHandle(), kPlainWindowClass, &windowClass)) {
+    windowClass.lpfnWndProc = ::DefWindowProcA;
+    windowClass.hInstance = AfxGetResourceHandle();
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kPlainWindowClass;
+    RegisterClassA(&windowClass);
+  }
+  return kPlainWindowClass;
+}
