@@ -1,0 +1,168 @@
+#include "toolbar/band_toolbar.h"
+
+#include <winsock2.h>
+
+#include "framework/module.h"
+#include "res/resource.h"
+#include "settings/registry_value.h"
+#include "settings/settings_table.h"
+#include "settings/shared_registry_dword.h"
+#include "toolbar/proxy_choice.h"
+
+namespace {
+
+constexpr DWORD kToolBarStyle = 0x5401995D;
+constexpr UINT kToolBarId = 206;
+constexpr DWORD kLogoStyle = WS_CHILD | WS_VISIBLE | SS_BITMAP;
+constexpr UINT kLogoId = 103;
+constexpr DWORD kComboStyle = WS_CHILD | WS_VISIBLE | WS_HSCROLL | CBS_AUTOHSCROLL | CBS_DROPDOWN;
+constexpr UINT kComboId = 103;
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | 0x20;
+constexpr UINT kLabelId = 102;
+constexpr int kLogoWidth = 230;
+constexpr int kSlotWidth = 300;
+constexpr int kOpenListHeight = 200;
+constexpr COLORREF kImageMask = RGB(255, 255, 255);
+constexpr char kStringPool[] = "Enable\0Disable\0Help\0Update proxy list\0";  // the literal adds the final NUL
+
+// The image list made from a strip of four 22 x 20 images; nullptr when it cannot be made.
+HIMAGELIST LoadStrip(UINT bitmapId) {
+  CBitmap bitmap;
+  CImageList images;
+  if (!bitmap.LoadBitmap(bitmapId) || !images.Create(22, 20, ILC_COLORDDB | ILC_MASK, 4, 1) ||
+      images.Add(&bitmap, kImageMask) == -1) {
+    return nullptr;
+  }
+  return images.Detach();
+}
+
+// The machine's first IPv4 address, or "Unkwon IP".
+std::string LocalAddress() {
+  WSADATA data;
+  WSAStartup(MAKEWORD(1, 1), &data);
+  char name[16] = {};
+  DWORD size = sizeof(name);
+  std::string address = "Unkwon IP";
+  if (GetComputerNameA(name, &size)) {
+    const hostent* entry = gethostbyname(name);
+    if (entry && entry->h_addrtype == AF_INET && entry->h_addr_list && entry->h_addr_list[0]) {
+      in_addr first;
+      memcpy(&first, entry->h_addr_list[0], sizeof(first));
+      address = inet_ntoa(first);
+    }
+  }
+  WSACleanup();
+  return address;
+}
+
+}  // namespace
+
+CBandToolBar::~CBandToolBar() {
+  // Neither the static control nor the toolbar frees the images it was handed: they go here, once
+  // their windows are gone, so that no GDI object outlives the toolbar.
+  const HBITMAP logo = m_wndLogo.m_hWnd ? m_wndLogo.GetBitmap() : nullptr;
+  const HIMAGELIST normal = m_hWnd ? reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETIMAGELIST)) : nullptr;
+  const HIMAGELIST hot = m_hWnd ? reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETHOTIMAGELIST)) : nullptr;
+  m_bmpLogo.DeleteObject();
+  m_wndLogo.DestroyWindow();
+  m_wndIpLabel.DestroyWindow();
+  m_wndProxyCombo.DestroyWindow();
+  DestroyWindow();
+  if (logo) DeleteObject(logo);
+  if (normal) ImageList_Destroy(normal);
+  if (hot) ImageList_Destroy(hot);
+}
+
+RECT CBandToolBar::ItemRect(int index) const {
+  RECT rect = {};
+  GetItemRect(index, &rect);
+  return rect;
+}
+
+BOOL CBandToolBar::AddImages() {
+  const HIMAGELIST normal = LoadStrip(IDB_TOOLBAR_NORMAL);
+  if (!normal) return FALSE;
+  SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normal));
+  // Reserves the four image indices; the images themselves are in the list. Its result is not
+  // decisive: some comctl32 versions (Wine's) refuse a call that names no bitmap.
+  TBADDBITMAP none = {nullptr, 0};
+  SendMessage(TB_ADDBITMAP, 4, reinterpret_cast<LPARAM>(&none));
+
+  const HIMAGELIST hot = LoadStrip(IDB_TOOLBAR_HOT);
+  if (!hot) return FALSE;
+  SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(hot));
+  TBADDBITMAP small = {AfxGetResourceHandle(), IDB_TOOLBAR_SMALL};
+  return SendMessage(TB_ADDBITMAP, 4, reinterpret_cast<LPARAM>(&small)) != -1;
+}
+
+BOOL CBandToolBar::AddButtons() {
+  const bool enabled = static_cast<DWORD>(EnabledSetting) != 0;
+  const TBBUTTON buttons[] = {
+      {kLogoWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
+      {2, static_cast<int>(ID_HELP_PAGE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 2},
+      {3, static_cast<int>(ID_UPDATE_PROXY_LIST), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 3},
+      {enabled ? 0 : 1, static_cast<int>(ID_PROXY_TOGGLE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, enabled ? 1 : 0},
+      {kSlotWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
+      {kSlotWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
+  };
+  SendMessage(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(kStringPool));
+  return SendMessage(TB_ADDBUTTONSA, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons)) != 0;
+}
+
+BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwner* pBand) {
+  if (!Create(kToolBarStyle, rect, pParentWnd, kToolBarId)) return FALSE;
+  SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(30, 20));
+  SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(40, 20));
+  if (!AddImages()) return FALSE;
+  SendMessage(TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
+  if (!AddButtons()) return FALSE;
+
+  const RECT logoSlot = ItemRect(0);
+  if (!m_wndLogo.Create(nullptr, kLogoStyle, {logoSlot.left, rect.top + 3, logoSlot.left + kLogoWidth, rect.bottom},
+                        this, kLogoId)) {
+    return FALSE;
+  }
+  if (m_bmpLogo.LoadBitmap(IDB_LOGO)) m_wndLogo.SetBitmap(m_bmpLogo.Detach());
+
+  const RECT comboSlot = ItemRect(4);
+  if (!m_wndProxyCombo.Create(kComboStyle,
+                              {comboSlot.left, rect.top, comboSlot.left + kSlotWidth, rect.bottom + kOpenListHeight},
+                              this, kComboId)) {
+    return FALSE;
+  }
+  m_wndProxyCombo.m_pToolBar = this;
+
+  const RECT labelSlot = ItemRect(5);
+  RegistryString localIP(setting::kLocalIP);
+  localIP = LocalAddress() + " [Local IP]";
+  const std::string text = StatusLabelText(RegistryString(setting::kActiveIP), localIP);
+  if (!m_wndIpLabel.Create(text.c_str(), kLabelStyle,
+                           {labelSlot.left, rect.top, labelSlot.left + kSlotWidth, rect.bottom}, this, kLabelId)) {
+    return FALSE;
+  }
+  m_pBand = pBand;
+  m_wndProxyCombo.m_pBand = pBand;
+  return TRUE;
+}
+
+void CBandToolBar::ShowStatus(const std::string& activeIP) {
+  m_wndIpLabel.SetWindowText(StatusLabelText(activeIP, RegistryString(setting::kLocalIP)));
+}
+
+LRESULT CBandToolBar::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
+  const int height = HIWORD(lParam);
+  const int toggleRight = ItemRect(kToggleButtonIndex).right;
+  if (m_wndProxyCombo.m_hWnd) m_wndProxyCombo.MoveWindow(toggleRight + 3, 0, kSlotWidth, height);
+  if (m_wndIpLabel.m_hWnd) m_wndIpLabel.MoveWindow(toggleRight + 3 + kSlotWidth + 3, 4, kSlotWidth, height - 8);
+  return 0;
+}
+
+LRESULT CBandToolBar::OnKeyDown(UINT, WPARAM, LPARAM, BOOL&) { return Default(); }
+
+HRESULT CBandToolBar::TranslateAcceleratorIO(MSG* pMsg) {
+  const HWND focus = GetFocus();
+  if (focus && (focus == m_wndProxyCombo.GetEditCtrl() || focus == m_wndProxyCombo.m_hWnd)) {
+    return m_wndProxyCombo.TranslateAcceleratorIO(pMsg);
+  }
+  return S_FALSE;
+}

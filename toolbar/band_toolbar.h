@@ -1,0 +1,50 @@
+// The toolbar the browser shows as the band: the logo, Help, Update proxy list and the
+// Enable/Disable toggle, the proxy drop-down and the "Your IP is: " label, in one row.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/controls.h"
+#include "toolbar/logo_static.h"
+#include "toolbar/proxy_combo_box.h"
+#include "toolbar/toolbar_owner.h"
+
+// Toolbar command ids.
+constexpr UINT ID_PROXY_TOGGLE = 32768;
+constexpr UINT ID_HELP_PAGE = 32775;
+constexpr UINT ID_UPDATE_PROXY_LIST = 32776;
+// The toggle button's index.
+constexpr int kToggleButtonIndex = 3;
+
+class CBandToolBar : public CToolBarCtrl {
+ public:
+  ~CBandToolBar() override;
+
+  // Creates the toolbar and all its controls in `rect` of `pParentWnd`; false when a step fails
+  // (what was created stays until destruction).
+  BOOL CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwner* pBand);
+  // Keys for the proxy box's edit field while it has the focus; S_FALSE otherwise.
+  virtual HRESULT TranslateAcceleratorIO(MSG* pMsg);
+  // Shows "Your IP is: " with the proxy in use (`activeIP`) or else the local address.
+  void ShowStatus(const std::string& activeIP);
+
+  ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
+  CProxyComboBox m_wndProxyCombo;
+  CStatic m_wndIpLabel;
+  CLogoStatic m_wndLogo;
+  CBitmap m_bmpLogo;
+
+  BEGIN_MSG_MAP(CBandToolBar)
+    MESSAGE_HANDLER(WM_SIZE, OnSize)
+    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+  END_MSG_MAP()
+
+ private:
+  LRESULT OnSize(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+  LRESULT OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+  BOOL AddImages();
+  BOOL AddButtons();
+  RECT ItemRect(int index) const;
+};

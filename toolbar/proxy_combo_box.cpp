@@ -1,0 +1,102 @@
+#include "toolbar/proxy_combo_box.h"
+
+#include <string>
+
+#include "connection/connection_proxy.h"
+#include "connection/proxy_reachability.h"
+#include "framework/message_box.h"
+#include "proxylist/proxy_list_loader.h"
+#include "res/resource.h"
+#include "settings/registry_value.h"
+#include "settings/settings_table.h"
+#include "toolbar/band_toolbar.h"
+#include "toolbar/proxy_choice.h"
+
+namespace {
+
+constexpr int kItemTextCapacity = 260;
+constexpr int kDroppedWidth = 200;
+
+// Items go into the box at the top, each with the box's image 0.
+class ComboBoxSink final : public ProxyItemSink {
+ public:
+  explicit ComboBoxSink(CProxyComboBox& box) : m_box(box) {}
+  void InsertAtTop(std::string_view text) override {
+    m_text.assign(text.data(), text.size());  // the control wants a terminated text
+    COMBOBOXEXITEMA item = {};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+    item.iItem = 0;
+    item.pszText = &m_text[0];
+    item.cchTextMax = static_cast<int>(m_text.size());
+    m_box.InsertItem(&item);
+  }
+
+ private:
+  CProxyComboBox& m_box;
+  std::string m_text;
+};
+
+}  // namespace
+
+LRESULT CProxyComboBox::LoadProxyList(UINT, WPARAM, LPARAM, BOOL&) {
+  if (Default() == -1) return -1;
+  ComboBoxSink sink(*this);
+  ::LoadProxyList(sink);
+  ::SendMessageA(GetComboBoxCtrl(), CB_SETDROPPEDWIDTH, kDroppedWidth, 0);  // the list belongs to the inner box
+  if (m_imageList.Create(IDB_PROXY_WORD, 32, 1, RGB(0, 0, 0))) {
+    SendMessage(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imageList.m_hImageList));
+  }
+  return 0;
+}
+
+LRESULT CProxyComboBox::OnBeginEdit(int, LPNMHDR, BOOL&) {
+  if (m_pBand) m_pBand->FocusChange(true);
+  return 0;
+}
+
+LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
+  const int index = static_cast<int>(::SendMessageA(GetComboBoxCtrl(), CB_GETCURSEL, 0, 0));
+  if (index == CB_ERR) return 0;
+  char text[kItemTextCapacity] = {};
+  COMBOBOXEXITEMA item = {};
+  item.mask = CBEIF_TEXT | CBEIF_LPARAM;
+  item.iItem = index;
+  item.pszText = text;
+  item.cchTextMax = kItemTextCapacity;
+  if (!GetItem(&item)) return 0;  // nothing stale or undefined is tested
+  text[kItemTextCapacity - 1] = '\0';
+  const ProxyChoice choice = CutProxyItem(text);
+
+  if (static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) return 0;
+
+  const std::string confirmation = "Press Ok to start testing selected proxy:\n" + choice.address + "\nfrom " +
+                                   choice.location + ". This may take a few seconds\nPlease wait...";
+  AfxMessageBox(m_hWnd, confirmation.c_str(), "Quillmask", MB_OK | MB_ICONINFORMATION);
+
+  RegistryString activeIP(setting::kActiveIP);
+  if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
+    AfxMessageBox(m_hWnd, "SUCCESS! Quillmask is connected to the chosen proxy ", "Quillmask",
+                  MB_OK | MB_ICONINFORMATION);
+    SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite);
+    ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    activeIP = choice.address;
+  }
+  if (m_pToolBar) m_pToolBar->ShowStatus(activeIP);
+  return 0;
+}
+
+HRESULT CProxyComboBox::TranslateAcceleratorIO(MSG* pMsg) {
+  if (!pMsg) return E_POINTER;
+  const WPARAM key = pMsg->wParam;
+  if (pMsg->message == WM_KEYUP && key == VK_RETURN) {
+    ComboBoxSink(*this).InsertAtTop(GetWindowText());
+    ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, 0, 0);
+    return S_OK;
+  }
+  const bool editingKey = key == VK_BACK ? (pMsg->message == WM_KEYUP || pMsg->message == WM_KEYDOWN)
+                                         : ((key >= VK_END && key <= VK_DOWN) || key == VK_DELETE);
+  if (!editingKey) return S_FALSE;
+  TranslateMessage(pMsg);
+  DispatchMessageA(pMsg);
+  return S_OK;
+}
