@@ -68,7 +68,7 @@ int main() {
 
     size_t cut = 0;
     const double readAndCut = MedianMilliseconds([&] {
-      const std::string text = ExpandLineFeeds(ReadListFile(listFile).value_or(std::string()));
+      const std::string text = ReadListFile(listFile).value_or(std::string());
       cut = CutEntries(text).size();
     });
     size_t normalisedSize = 0;

@@ -46,7 +46,7 @@ std::optional<std::string> ReadListFile(const std::string& path) {
     if (read == 0) break;
     bytes.append(chunk, read);
   }
-  return TextModeRead(bytes);
+  return ExpandLineFeeds(TextModeRead(bytes));
 }
 
 bool WriteListFile(const std::string& path, const std::string& text) {

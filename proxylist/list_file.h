@@ -8,7 +8,8 @@
 // The file's size when its status can be read.
 std::optional<unsigned long long> ListFileSize(const std::string& path);
 
-// The whole file, CR LF read as LF; nullopt when it cannot be opened or read.
+// The whole file as the list reader hands it on: read in text mode (CR LF as LF), then each LF
+// as CR LF. nullopt when it cannot be opened or read.
 std::optional<std::string> ReadListFile(const std::string& path);
 
 // Creates or replaces the file with `text`, LF written as CR LF. False when it cannot be created or

@@ -13,11 +13,13 @@ const char kProxyListAddress[] = "http://" QUILLMASK_LIST_HOST "/services/nimbus
 
 namespace {
 
-// The file's text with its line breaks as the list reader hands them on (each LF as CR LF).
-std::optional<std::string> ReadListText(const std::string& path) {
-  const std::optional<std::string> text = ReadListFile(path);
-  if (!text) return std::nullopt;
-  return ExpandLineFeeds(*text);
+// Inserts the entries of `text` so that the first entry ends at the top; "(null)" entries are
+// skipped.
+void FillFromListText(ProxyItemSink& sink, const std::string& text) {
+  const std::vector<std::string_view> entries = CutEntries(text);
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+    if (*entry != kPlaceholderEntry) sink.InsertAtTop(*entry);
+  }
 }
 
 // Downloads the list, stores it as the list file and fills the box from the text in memory.
@@ -26,7 +28,7 @@ void Refresh(ProxyItemSink& sink, const std::string& path, std::optional<unsigne
   const std::string downloaded = FetchProxyList(listAddress);
   if (downloaded.empty() && fileSize && *fileSize > 0) {
     // A failed download keeps the old list, and the request stands for the next window.
-    if (const std::optional<std::string> old = ReadListText(path)) FillFromListText(sink, *old);
+    if (const std::optional<std::string> old = ReadListFile(path)) FillFromListText(sink, *old);
     return;
   }
   const bool stored = WriteListFile(path, downloaded);
@@ -45,20 +47,13 @@ void LoadInto(ProxyItemSink& sink, const std::string& listAddress) {
   const std::optional<unsigned long long> size = ListFileSize(path);
   if (static_cast<DWORD>(updateProxy) == 0 && size && *size > 0) {
     // A file that fails while being read leaves the box empty; no message.
-    if (const std::optional<std::string> text = ReadListText(path)) FillFromListText(sink, *text);
+    if (const std::optional<std::string> text = ReadListFile(path)) FillFromListText(sink, *text);
     return;
   }
   Refresh(sink, path, size, listAddress, updateProxy);
 }
 
 }  // namespace
-
-void FillFromListText(ProxyItemSink& sink, const std::string& text) {
-  const std::vector<std::string_view> entries = CutEntries(text);
-  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-    if (*entry != kPlaceholderEntry) sink.InsertAtTop(*entry);
-  }
-}
 
 void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress) {
   try {

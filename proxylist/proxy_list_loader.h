@@ -25,7 +25,3 @@ extern const char kProxyListAddress[];
 // "UpdateProxy" keeps its value, so the next window tries again); a list file that cannot be
 // written does not stop the fill either (the downloaded text is used, "UpdateProxy" kept).
 void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress = kProxyListAddress);
-
-// Inserts the entries of `text` so that the first entry ends at the top; "(null)" entries are
-// skipped.
-void FillFromListText(ProxyItemSink& sink, const std::string& text);
