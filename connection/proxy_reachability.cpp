@@ -2,8 +2,7 @@
 
 #include <winsock2.h>
 
-#include <cstring>
-
+#include "connection/host_address.h"
 #include "framework/message_box.h"
 
 namespace {
@@ -13,15 +12,13 @@ constexpr char kUnavailableText[] =
 
 // Connects once. True with the ticks the connect took, or false when the proxy cannot be reached.
 bool ConnectOnce(const char* host, unsigned int port, DWORD& elapsed) {
-  const hostent* entry = gethostbyname(host);
-  if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0]) return false;
+  sockaddr_in address = {};
+  if (!FirstIPv4Address(host, address.sin_addr)) return false;
 
   const SOCKET socketHandle = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (socketHandle == INVALID_SOCKET) return false;
 
-  sockaddr_in address = {};
   address.sin_family = AF_INET;
-  memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof(address.sin_addr));
   address.sin_port = htons(static_cast<u_short>(port & 0xFFFF));
 
   const DWORD start = GetTickCount();

@@ -2,6 +2,7 @@
 
 #include <winsock2.h>
 
+#include "connection/host_address.h"
 #include "framework/module.h"
 #include "res/resource.h"
 #include "settings/registry_value.h"
@@ -43,14 +44,8 @@ std::string LocalAddress() {
   char name[16] = {};
   DWORD size = sizeof(name);
   std::string address = "Unkwon IP";
-  if (GetComputerNameA(name, &size)) {
-    const hostent* entry = gethostbyname(name);
-    if (entry && entry->h_addrtype == AF_INET && entry->h_addr_list && entry->h_addr_list[0]) {
-      in_addr first;
-      memcpy(&first, entry->h_addr_list[0], sizeof(first));
-      address = inet_ntoa(first);
-    }
-  }
+  in_addr first;
+  if (GetComputerNameA(name, &size) && FirstIPv4Address(name, first)) address = inet_ntoa(first);
   WSACleanup();
   return address;
 }
