@@ -21,12 +21,11 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* className, const char* text, DW
   if (m_hWnd) return FALSE;
   const HHOOK hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
   if (!hook) return FALSE;
-  CWnd* const outer = t_pWndCreating;  // a window created from within another's creation
   t_pWndCreating = this;
   const HWND hWnd = CreateWindowExA(dwExStyle, className, text, dwStyle, rect.left, rect.top, rect.right - rect.left,
                                     rect.bottom - rect.top, hWndParent,
                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), AfxGetResourceHandle(), nullptr);
-  t_pWndCreating = outer;
+  t_pWndCreating = nullptr;  // the hook took it, or the window was never made
   UnhookWindowsHookEx(hook);
   return hWnd != nullptr && m_hWnd == hWnd;
 }
