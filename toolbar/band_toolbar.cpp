@@ -1,8 +1,13 @@
 #include "toolbar/band_toolbar.h"
 
 #include <winsock2.h>
+#include <exdisp.h>
 
+#include "build_config.h"
+#include "connection/connection_proxy.h"
 #include "connection/host_address.h"
+#include "connection/proxy_reachability.h"
+#include "framework/message_box.h"
 #include "framework/module.h"
 #include "res/resource.h"
 #include "settings/registry_value.h"
@@ -25,6 +30,16 @@ constexpr int kSlotWidth = 300;
 constexpr int kOpenListHeight = 200;
 constexpr COLORREF kImageMask = RGB(255, 255, 255);
 constexpr char kStringPool[] = "Enable\0Disable\0Help\0Update proxy list\0";  // the literal adds the final NUL
+constexpr wchar_t kHelpPageAddress[] = L"http://" QUILLMASK_HELP_HOST L"/quillmaskhelp.asp";
+constexpr char kCaption[] = "Quillmask";
+
+// The toggle's image and text: a globe that is lit with "Disable" while a proxy is in use.
+struct ToggleLook {
+  int image;
+  INT_PTR text;  // index in the string pool
+};
+constexpr ToggleLook kProxyInUseLook = {0, 1};
+constexpr ToggleLook kNoProxyLook = {1, 0};
 
 // The image list made from a strip of four 22 x 20 images; nullptr when it cannot be made.
 HIMAGELIST LoadStrip(UINT bitmapId) {
@@ -91,12 +106,12 @@ BOOL CBandToolBar::AddImages() {
 }
 
 BOOL CBandToolBar::AddButtons() {
-  const bool enabled = static_cast<DWORD>(EnabledSetting) != 0;
+  const ToggleLook toggle = static_cast<DWORD>(EnabledSetting) != 0 ? kProxyInUseLook : kNoProxyLook;
   const TBBUTTON buttons[] = {
       {kLogoWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
       {2, static_cast<int>(ID_HELP_PAGE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 2},
       {3, static_cast<int>(ID_UPDATE_PROXY_LIST), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 3},
-      {enabled ? 0 : 1, static_cast<int>(ID_PROXY_TOGGLE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, enabled ? 1 : 0},
+      {toggle.image, static_cast<int>(ID_PROXY_TOGGLE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, toggle.text},
       {kSlotWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
       {kSlotWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
   };
@@ -160,4 +175,88 @@ HRESULT CBandToolBar::TranslateAcceleratorIO(MSG* pMsg) {
     return m_wndProxyCombo.TranslateAcceleratorIO(pMsg);
   }
   return S_FALSE;
+}
+
+LRESULT CBandToolBar::OnButtonClicked(WORD, WORD wID, HWND, BOOL&) {
+  switch (wID) {
+    case ID_PROXY_TOGGLE:
+      ToggleProxy();
+      break;
+    case ID_HELP_PAGE:
+      OpenHelpPage();
+      break;
+    case ID_UPDATE_PROXY_LIST:
+      RequestListRefresh();
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void CBandToolBar::ToggleProxy() {
+  RegistryString activeIP(setting::kActiveIP);
+  ProxyChoice choice;
+  const bool selected = m_wndProxyCombo.GetSelectedChoice(choice);
+
+  if (static_cast<DWORD>(EnabledSetting) != 0) {
+    SetToggleLook(false);
+    DisableConnectionProxy();
+    activeIP = std::string();
+    ShowStatus(activeIP);
+    EnabledSetting = 0;
+  } else if (!selected) {
+    return;
+  } else {
+    SetToggleLook(true);  // the button reads "Disable" while the proxy is tested
+    AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
+    if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
+      SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterLastWrite);
+      AfxMessageBox(m_hWnd, kProxyConnectedText, kCaption, MB_OK | MB_ICONINFORMATION);
+      activeIP = choice.address;
+      ShowStatus(activeIP);
+      EnabledSetting = 1;
+    } else if (std::string(activeIP).empty()) {
+      SetToggleLook(false);
+      EnabledSetting = 0;
+      activeIP = std::string();
+      ShowStatus(activeIP);
+    }
+  }
+  ::SetFocus(m_wndProxyCombo.m_hWnd);
+}
+
+void CBandToolBar::SetToggleLook(bool proxyInUse) {
+  const ToggleLook look = proxyInUse ? kProxyInUseLook : kNoProxyLook;
+  TBBUTTON button = {};
+  if (!SendMessage(TB_GETBUTTON, kToggleButtonIndex, reinterpret_cast<LPARAM>(&button))) return;
+  button.iBitmap = look.image;
+  button.iString = look.text;
+  SendMessage(TB_DELETEBUTTON, kToggleButtonIndex);
+  SendMessage(TB_INSERTBUTTONA, kToggleButtonIndex, reinterpret_cast<LPARAM>(&button));
+}
+
+void CBandToolBar::OpenHelpPage() {
+  IWebBrowser2* const browser = m_pBand ? m_pBand->WebBrowser() : nullptr;
+  if (browser) {  // with no browser to show it in, the page opens nowhere
+    VARIANT address;
+    VariantInit(&address);
+    address.vt = VT_BSTR;
+    address.bstrVal = SysAllocString(kHelpPageAddress);
+    if (address.bstrVal) {
+      VARIANT empty;
+      VariantInit(&empty);
+      browser->Navigate2(&address, &empty, &empty, &empty, &empty);
+      VariantClear(&empty);
+    }
+    VariantClear(&address);
+  }
+  ::SetFocus(m_wndProxyCombo.m_hWnd);
+}
+
+void CBandToolBar::RequestListRefresh() {
+  RegistryDword updateProxy(setting::kUpdateProxy);
+  updateProxy = 1;
+  AfxMessageBox(m_hWnd, "Proxy list will be refreshed in the next IE browser window you open!", kCaption,
+                MB_OK | MB_ICONINFORMATION);
 }

@@ -39,11 +39,18 @@ class CBandToolBar : public CToolBarCtrl {
   BEGIN_MSG_MAP(CBandToolBar)
     MESSAGE_HANDLER(WM_SIZE, OnSize)
     MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    REFLECTED_COMMAND_CODE_HANDLER(BN_CLICKED, OnButtonClicked)
   END_MSG_MAP()
 
  private:
   LRESULT OnSize(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+  LRESULT OnButtonClicked(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+  void ToggleProxy();
+  void OpenHelpPage();
+  void RequestListRefresh();
+  // Gives the toggle the look of a proxy in use ("Disable") or of none ("Enable").
+  void SetToggleLook(bool proxyInUse);
   BOOL AddImages();
   BOOL AddButtons();
   RECT ItemRect(int index) const;

@@ -13,5 +13,10 @@ struct ProxyChoice {
 
 ProxyChoice CutProxyItem(std::string_view item);
 
+// The message shown before a chosen proxy is tested.
+std::string ConfirmationText(const ProxyChoice& choice);
+// The message shown once a chosen proxy answered (it ends with a blank).
+constexpr char kProxyConnectedText[] = "SUCCESS! Quillmask is connected to the chosen proxy ";
+
 // The status label: "Your IP is: " followed by the proxy in use, or else the local address.
 std::string StatusLabelText(const std::string& activeIP, const std::string& localIP);

@@ -54,29 +54,32 @@ LRESULT CProxyComboBox::OnBeginEdit(int, LPNMHDR, BOOL&) {
   return 0;
 }
 
-LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
-  const int index = static_cast<int>(::SendMessageA(GetComboBoxCtrl(), CB_GETCURSEL, 0, 0));
-  if (index == CB_ERR) return 0;
+bool CProxyComboBox::GetSelectedChoice(ProxyChoice& choice) const {
+  const int index = GetCurSel();
+  if (index == CB_ERR) return false;
   char text[kItemTextCapacity] = {};
   COMBOBOXEXITEMA item = {};
   item.mask = CBEIF_TEXT | CBEIF_LPARAM;
   item.iItem = index;
   item.pszText = text;
   item.cchTextMax = kItemTextCapacity;
-  if (!GetItem(&item)) return 0;  // nothing stale or undefined is tested
+  if (!GetItem(&item)) return false;  // nothing stale or undefined is tested
   text[kItemTextCapacity - 1] = '\0';
-  const ProxyChoice choice = CutProxyItem(text);
+  choice = CutProxyItem(text);
+  return true;
+}
 
+LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
+  ProxyChoice choice;
+  if (!GetSelectedChoice(choice)) return 0;
   if (static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) return 0;
 
-  const std::string confirmation = "Press Ok to start testing selected proxy:\n" + choice.address + "\nfrom " +
-                                   choice.location + ". This may take a few seconds\nPlease wait...";
-  AfxMessageBox(m_hWnd, confirmation.c_str(), "Quillmask", MB_OK | MB_ICONINFORMATION);
+  const int index = GetCurSel();
+  AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), "Quillmask", MB_OK | MB_ICONINFORMATION);
 
   RegistryString activeIP(setting::kActiveIP);
   if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
-    AfxMessageBox(m_hWnd, "SUCCESS! Quillmask is connected to the chosen proxy ", "Quillmask",
-                  MB_OK | MB_ICONINFORMATION);
+    AfxMessageBox(m_hWnd, kProxyConnectedText, "Quillmask", MB_OK | MB_ICONINFORMATION);
     SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite);
     ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     activeIP = choice.address;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "framework/controls.h"
+#include "toolbar/proxy_choice.h"
 #include "toolbar/toolbar_owner.h"
 
 class CBandToolBar;
@@ -13,6 +14,10 @@ class CProxyComboBox : public CComboBoxEx {
  public:
   // Keys typed into the edit field that the band handles itself; S_OK when handled.
   virtual HRESULT TranslateAcceleratorIO(MSG* pMsg);
+  // The selected item cut into address, location, host and port; false when nothing is selected.
+  bool GetSelectedChoice(ProxyChoice& choice) const;
+  // The index of the selected item, or CB_ERR.
+  int GetCurSel() const { return static_cast<int>(::SendMessageA(GetComboBoxCtrl(), CB_GETCURSEL, 0, 0)); }
 
   CBandToolBar* m_pToolBar = nullptr;  // the parent toolbar; not owned
   ToolBarOwner* m_pBand = nullptr;     // the owning band; not owned

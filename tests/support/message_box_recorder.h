@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ struct RecordedMessageBox {
 
 class MessageBoxRecorder {
  public:
-  MessageBoxRecorder();
+  // `whileShown`, when given, runs as each box is recorded: it sees the state the user would see.
+  explicit MessageBoxRecorder(std::function<void()> whileShown = {});
   ~MessageBoxRecorder();
   MessageBoxRecorder(const MessageBoxRecorder&) = delete;
   MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;

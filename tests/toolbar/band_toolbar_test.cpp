@@ -3,75 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "connection/internet_option_seam.h"
 #include "settings/shared_registry_dword.h"
 #include "tests/support/loopback.h"
 #include "tests/support/message_box_recorder.h"
-#include "tests/support/registry.h"
+#include "tests/toolbar/toolbar_fixture.h"
 
 namespace {
-
-constexpr char kSettingsKey[] = "Software\\Quillmask";
-
-class RecordingOwner final : public ToolBarOwner {
- public:
-  void FocusChange(bool bFocus) override { focusChanges.push_back(bFocus); }
-  std::vector<bool> focusChanges;
-};
-
-BOOL WINAPI IgnoreInternetSetOption(HINTERNET, DWORD, LPVOID, DWORD) { return TRUE; }
-
-class BandToolBarTest : public testing::Test {
- protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    m_folder = std::string(temp) + "quillmask-toolbar-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(m_folder.c_str(), nullptr);
-    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
-    testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder);
-    ReplaceInternetSetOption(IgnoreInternetSetOption);
-    ASSERT_TRUE(m_host.CreateEx(0, AfxPlainWindowClass(), "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                {0, 0, 1100, 60}, nullptr, 0));
-  }
-  void TearDown() override {
-    ReplaceInternetSetOption(nullptr);
-    DeleteFileA((m_folder + "sortedproxylist.txt").c_str());
-    RemoveDirectoryA(m_folder.c_str());
-    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
-  }
-
-  void WriteList(const std::string& text) {
-    std::ofstream(m_folder + "sortedproxylist.txt", std::ios::binary) << text;
-  }
-
-  bool Create(CBandToolBar& toolBar) { return toolBar.CreateToolBar({0, 0, 1100, 26}, &m_host, &m_owner); }
-
-  static std::string ItemText(CBandToolBar& toolBar, int index) {
-    char text[512] = {};
-    COMBOBOXEXITEMA item = {};
-    item.mask = CBEIF_TEXT;
-    item.iItem = index;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    toolBar.m_wndProxyCombo.GetItem(&item);
-    return text;
-  }
-
-  static int ItemCount(CBandToolBar& toolBar) {
-    return static_cast<int>(SendMessageA(toolBar.m_wndProxyCombo.GetComboBoxCtrl(), CB_GETCOUNT, 0, 0));
-  }
-
-  std::string m_folder;
-  CWnd m_host;
-  RecordingOwner m_owner;
-};
-
-std::string LocalLabel() {
-  return "Your IP is: " + testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP").value_or("?");
-}
 
 TEST_F(BandToolBarTest, CreatesTheButtonTableAndControls) {
   EnabledSetting = 0;
