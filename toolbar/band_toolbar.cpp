@@ -67,20 +67,21 @@ std::string LocalAddress() {
 
 }  // namespace
 
-CBandToolBar::~CBandToolBar() {
-  // Neither the static control nor the toolbar frees the images it was handed: they go here, once
-  // their windows are gone, so that no GDI object outlives the toolbar.
+// Destroyed here, while the object is still a CBandToolBar, so that OnDestroy runs.
+CBandToolBar::~CBandToolBar() { DestroyWindow(); }
+
+LRESULT CBandToolBar::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+  // Neither the static control nor the toolbar frees the images it was handed: they go here, with
+  // the toolbar's window however it is destroyed (alone, or with the window it lives in).
   const HBITMAP logo = m_wndLogo.m_hWnd ? m_wndLogo.GetBitmap() : nullptr;
-  const HIMAGELIST normal = m_hWnd ? reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETIMAGELIST)) : nullptr;
-  const HIMAGELIST hot = m_hWnd ? reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETHOTIMAGELIST)) : nullptr;
-  m_bmpLogo.DeleteObject();
+  const HIMAGELIST normal = reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETIMAGELIST));
+  const HIMAGELIST hot = reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETHOTIMAGELIST));
   m_wndLogo.DestroyWindow();
-  m_wndIpLabel.DestroyWindow();
-  m_wndProxyCombo.DestroyWindow();
-  DestroyWindow();
+  const LRESULT result = Default();
   if (logo) DeleteObject(logo);
   if (normal) ImageList_Destroy(normal);
   if (hot) ImageList_Destroy(hot);
+  return result;
 }
 
 RECT CBandToolBar::ItemRect(int index) const {

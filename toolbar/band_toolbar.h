@@ -39,11 +39,13 @@ class CBandToolBar : public CToolBarCtrl {
   BEGIN_MSG_MAP(CBandToolBar)
     MESSAGE_HANDLER(WM_SIZE, OnSize)
     MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     REFLECTED_COMMAND_CODE_HANDLER(BN_CLICKED, OnButtonClicked)
   END_MSG_MAP()
 
  private:
   LRESULT OnSize(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+  LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnButtonClicked(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
   void ToggleProxy();
