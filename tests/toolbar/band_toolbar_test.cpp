@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/shared_registry_dword.h"
+#include "tests/support/gui_objects.h"
 #include "tests/support/loopback.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/toolbar/toolbar_fixture.h"
@@ -201,6 +202,29 @@ TEST_F(BandToolBarTest, StartingToEditTellsTheOwner) {
   NMHDR begin = {toolBar.m_wndProxyCombo.m_hWnd, 103, static_cast<UINT>(CBEN_BEGINEDIT)};
   toolBar.SendMessage(WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&begin));
   EXPECT_EQ(m_owner.focusChanges, std::vector<bool>{true});
+}
+
+// Each cycle shows and paints the toolbar, then destroys it either by itself or with the window it
+// lives in (as a band's host window takes it along).
+TEST_F(BandToolBarTest, CreatingAndDestroying500TimesLeavesNoGuiObjects) {
+  WriteList("1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />");
+  const auto cycle = [&](int i) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, AfxPlainWindowClass(), nullptr, WS_CHILD | WS_VISIBLE, {0, 0, 1100, 30},
+                                m_host.m_hWnd, 0));
+    CBandToolBar toolBar;
+    ASSERT_TRUE(toolBar.CreateToolBar({0, 0, 1100, 26}, &parent, &m_owner));
+    toolBar.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(1100, 26));
+    RedrawWindow(m_host.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (i % 2) parent.DestroyWindow();
+  };
+  for (int i = 0; i < 10; ++i) cycle(i);  // the first creations fill the system's own caches
+  const GuiObjectCounts before = CountGuiObjects();
+  for (int i = 0; i < 500; ++i) cycle(i);
+  const GuiObjectCounts after = CountGuiObjects();
+  EXPECT_GT(before.gdi, 0);
+  EXPECT_EQ(after.gdi, before.gdi);
+  EXPECT_EQ(after.user, before.user);
 }
 
 }  // namespace
