@@ -44,7 +44,6 @@ class BandHost {
   int RowHeight() const { return m_rowHeight; }
 
   // The band and the objects made for it while it is open; nullptr otherwise.
-  IUnknown* Band() const { return m_deskBand; }
   IDeskBand* DeskBand() const { return m_deskBand; }
   HWND BandWindow() const { return m_bandWindow; }
   BandSite* Site() const { return m_site; }
