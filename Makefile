@@ -13,6 +13,7 @@ run: build
 
 bench: build
 	tools/run-wine $(BUILD)/x86_64 $(BUILD)/x86_64/bin/proxylist_bench.exe
+	tools/run-wine $(BUILD)/x86_64 $(BUILD)/x86_64/bin/band_creation_bench.exe
 
 build: deps $(ARCHS:%=configure-%)
 	cmake --build $(BUILD)/x86_64
