@@ -132,11 +132,14 @@ TEST_F(BandInHostTest, OpensInARowOfTheFrameWithItsProxyBox) {
   WriteList("10.0.0.1:80- First<br />10.0.0.2:8080- Second<br />");
   ASSERT_EQ(m_host.Open(m_frame.m_hWnd, m_clsid), S_OK);
 
-  ASSERT_TRUE(IsWindowVisible(Toolbar()));
+  EXPECT_TRUE(IsWindowVisible(Toolbar())) << "the band's window and every window it lies in are shown";
   RECT frame = {}, band = {};
   GetClientRect(m_frame.m_hWnd, &frame);
+  MapWindowPoints(m_frame.m_hWnd, nullptr, reinterpret_cast<POINT*>(&frame), 2);
   GetWindowRect(Toolbar(), &band);
-  EXPECT_EQ(band.right - band.left, frame.right);
+  EXPECT_EQ(band.left, frame.left);
+  EXPECT_EQ(band.top, frame.top);
+  EXPECT_EQ(band.right, frame.right);
   EXPECT_GT(m_host.RowHeight(), 0);
   EXPECT_EQ(band.bottom - band.top, m_host.RowHeight());
 
