@@ -86,6 +86,9 @@ HRESULT BandHost::OpenBand(HWND frame, REFCLSID clsid) {
   result = m_deskBand->GetWindow(&m_bandWindow);
   if (FAILED(result)) return result;
   if (!IsWindow(m_bandWindow)) return E_UNEXPECTED;
+  // The browser's band row takes the band's window in as its own child, out of the window the
+  // band made it in.
+  if (!SetParent(m_bandWindow, frame)) return HRESULT_FROM_WIN32(GetLastError());
 
   // The browser gives the band its actual height, or its least when it names none.
   m_rowHeight = m_bandInfo.ptActual.y > 0 ? static_cast<int>(m_bandInfo.ptActual.y)

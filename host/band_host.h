@@ -1,5 +1,5 @@
 // Hosts a toolbar band the way the browser does: creates the band object from its class, gives it
-// a site in a frame window, places its window in a row at the top of the frame and shows it, hands
+// a site in a frame window, moves its window into a row at the top of the frame and shows it, hands
 // it keys and focus, and closes it again.
 #pragma once
 

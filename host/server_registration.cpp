@@ -1,15 +1,16 @@
 #include "host/server_registration.h"
 
 namespace {
-constexpr DWORD kRegistrationTimeoutMs = 60000;
-}
 
-HRESULT RegisterServer(const std::string& dllPath) {
+constexpr DWORD kRegistrationTimeoutMs = 60000;
+
+// Runs the system's regsvr32 with `options` on `dllPath` and waits for it.
+HRESULT RunRegsvr32(const char* options, const std::string& dllPath) {
   char systemFolder[MAX_PATH];
   const UINT length = GetSystemDirectoryA(systemFolder, sizeof(systemFolder));
   if (length == 0 || length >= sizeof(systemFolder)) return HRESULT_FROM_WIN32(GetLastError());
   const std::string program = std::string(systemFolder) + "\\regsvr32.exe";
-  std::string commandLine = "\"" + program + "\" /s \"" + dllPath + "\"";
+  std::string commandLine = "\"" + program + "\" " + options + " \"" + dllPath + "\"";
 
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
@@ -29,6 +30,12 @@ HRESULT RegisterServer(const std::string& dllPath) {
   CloseHandle(process.hProcess);
   return result;
 }
+
+}  // namespace
+
+HRESULT RegisterServer(const std::string& dllPath) { return RunRegsvr32("/s", dllPath); }
+
+HRESULT UnregisterServer(const std::string& dllPath) { return RunRegsvr32("/u /s", dllPath); }
 
 std::string PathBesideProgram(const char* fileName) {
   char path[MAX_PATH];

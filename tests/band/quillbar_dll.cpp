@@ -4,16 +4,10 @@
 
 #include <string>
 
+#include "host/server_registration.h"
 #include "quillbar_idl.h"
 
 namespace {
-
-std::string DllPath() {
-  char program[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
-  const std::string path(program, length);
-  return path.substr(0, path.rfind('\\') + 1) + "quillbar.dll";
-}
 
 template <class Func>
 Func Export(HMODULE module, const char* name) {
@@ -22,7 +16,7 @@ Func Export(HMODULE module, const char* name) {
 
 }  // namespace
 
-QuillbarDll::QuillbarDll() : m_module(LoadLibraryA(DllPath().c_str())) { EXPECT_NE(m_module, nullptr); }
+QuillbarDll::QuillbarDll() : m_module(LoadLibraryA(PathBesideProgram("quillbar.dll").c_str())) { EXPECT_NE(m_module, nullptr); }
 
 QuillbarDll::~QuillbarDll() {
   if (m_module) FreeLibrary(m_module);
