@@ -1,11 +1,48 @@
 #include "framework/wnd.h"
 
+#include <unordered_map>
+
 #include "framework/module.h"
 
 namespace {
 
-constexpr char kWrapperProperty[] = "Quillmask.CWnd";
 constexpr char kPlainWindowClass[] = "QuillmaskPlainWnd";
+
+// The wrapper of each attached window, kept in the process (as MFC's handle map): every message
+// looks its wrapper up, and a window property would cost a call into the window server each time.
+class WrapperMap {
+ public:
+  // False when memory ran out.
+  bool Add(HWND hWnd, CWnd* wnd) noexcept {
+    AcquireSRWLockExclusive(&m_lock);
+    bool added = true;
+    try {
+      m_wrappers[hWnd] = wnd;
+    } catch (...) {
+      added = false;
+    }
+    ReleaseSRWLockExclusive(&m_lock);
+    return added;
+  }
+  void Remove(HWND hWnd) {
+    AcquireSRWLockExclusive(&m_lock);
+    m_wrappers.erase(hWnd);
+    ReleaseSRWLockExclusive(&m_lock);
+  }
+  CWnd* Find(HWND hWnd) {
+    AcquireSRWLockShared(&m_lock);
+    const auto found = m_wrappers.find(hWnd);
+    CWnd* const wnd = found == m_wrappers.end() ? nullptr : found->second;
+    ReleaseSRWLockShared(&m_lock);
+    return wnd;
+  }
+
+ private:
+  SRWLOCK m_lock = SRWLOCK_INIT;
+  std::unordered_map<HWND, CWnd*> m_wrappers;
+};
+
+WrapperMap g_wrappers;
 
 // The wrapper whose window this thread is creating, until the window's first creation hook.
 thread_local CWnd* t_pWndCreating = nullptr;
@@ -33,7 +70,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* className, const char* text, DW
 BOOL CWnd::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd); }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-  return hWnd ? static_cast<CWnd*>(GetPropA(hWnd, kWrapperProperty)) : nullptr;
+  return hWnd ? g_wrappers.Find(hWnd) : nullptr;
 }
 
 std::string CWnd::GetWindowText() const {
@@ -63,8 +100,8 @@ LRESULT CALLBACK CWnd::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void CWnd::Attach(HWND hWnd) {
+  if (!g_wrappers.Add(hWnd, this)) return;  // left unwrapped: CreateEx reports the failure
   m_hWnd = hWnd;
-  SetPropA(hWnd, kWrapperProperty, this);
   m_pfnSuper = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
 }
@@ -73,7 +110,7 @@ void CWnd::Detach() {
   if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &CWnd::WindowProc) {
     SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
   }
-  RemovePropA(m_hWnd, kWrapperProperty);
+  g_wrappers.Remove(m_hWnd);
   m_hWnd = nullptr;
   m_pfnSuper = nullptr;
 }
