@@ -40,8 +40,14 @@ class ComboBoxSink final : public ProxyItemSink {
 
 LRESULT CProxyComboBox::LoadProxyList(UINT, WPARAM, LPARAM, BOOL&) {
   if (Default() == -1) return -1;
+  // The drop-down list would update its scroll range for every item inserted.
+  COMBOBOXINFO combo = {};
+  combo.cbSize = sizeof(combo);
+  const HWND list = GetComboBoxInfo(GetComboBoxCtrl(), &combo) ? combo.hwndList : nullptr;
+  if (list) ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   ComboBoxSink sink(*this);
   ::LoadProxyList(sink);
+  if (list) ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
   ::SendMessageA(GetComboBoxCtrl(), CB_SETDROPPEDWIDTH, kDroppedWidth, 0);  // the list belongs to the inner box
   if (m_imageList.Create(IDB_PROXY_WORD, 32, 1, RGB(0, 0, 0))) {
     SendMessage(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imageList.m_hImageList));
