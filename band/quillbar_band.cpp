@@ -41,7 +41,9 @@ HRESULT CquillbarBand::TakeSite(IUnknown* pUnkSite) {
 
   m_hwndParent = nullptr;
   CComPtr<IOleWindow> window;
-  if (SUCCEEDED(m_spSite.QueryInterface(&window)) && window) window->GetWindow(&m_hwndParent);
+  if (SUCCEEDED(m_spSite.QueryInterface(&window)) && window && FAILED(window->GetWindow(&m_hwndParent))) {
+    m_hwndParent = nullptr;
+  }
   if (!m_hwndParent) return E_FAIL;
 
   // The browser is reached through the site's services; a site without them cannot be served.
