@@ -3,13 +3,17 @@ BUILD ?= build
 GENERATOR := -G Ninja -DCMAKE_BUILD_TYPE=Release
 ARCHS := x86_64 i686
 
-.PHONY: test run bench build deps $(ARCHS:%=configure-%)
+.PHONY: test run screenshot bench build deps $(ARCHS:%=configure-%)
 
 test: build
 	tools/run-tests $(BUILD)/x86_64 $(ARGS)
 
 run: build
 	tools/run-demo $(BUILD)/x86_64
+
+# The demo on a private display even where there is one of your own: only its screenshot is left.
+screenshot: build
+	DISPLAY= tools/run-demo $(BUILD)/x86_64
 
 bench: build
 	tools/run-wine $(BUILD)/x86_64 $(BUILD)/x86_64/bin/proxylist_bench.exe

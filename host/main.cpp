@@ -1,9 +1,14 @@
 // band_host.exe: a window standing in for the browser. It shows the Quillmask band in a row at its
 // top and, under it, the last address the band asked the browser to open.
+//   band_host.exe [--open-proxy-list]   (opens the band's drop-down list, as a click would, for a
+//                                         screenshot of the filled list)
 #include <windows.h>
 #include <ole2.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "framework/message_box.h"
@@ -44,6 +49,13 @@ class HostFrame final : public CWnd {
   }
 
   BandHost& Band() { return m_band; }
+
+  // Drops the band's proxy list down, as the user's click on its arrow does.
+  void OpenProxyList() const {
+    const HWND box = FindWindowExA(m_band.BandWindow(), nullptr, WC_COMBOBOXEXA, nullptr);
+    const HWND combo = reinterpret_cast<HWND>(::SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0));
+    if (combo) ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  }
 
   BEGIN_MSG_MAP(HostFrame)
     MESSAGE_HANDLER(WM_SIZE, OnSize)
@@ -101,7 +113,7 @@ void ShowFailure(HRESULT result) {
   AfxMessageBox(nullptr, text, kTitle, MB_OK | MB_ICONHAND);
 }
 
-int RunHost() {
+int RunHost(bool openProxyList) {
   HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(result)) {
     ShowFailure(result);
@@ -114,6 +126,7 @@ int RunHost() {
     result = FindBandClsid(&clsid);
     if (SUCCEEDED(result)) result = frame.Open(clsid);
     if (SUCCEEDED(result)) {
+      if (openProxyList) frame.OpenProxyList();
       exitCode = RunMessageLoop(frame.Band());
     } else {
       ShowFailure(result);
@@ -125,9 +138,9 @@ int RunHost() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   try {
-    return RunHost();
+    return RunHost(commandLine && std::strstr(commandLine, "--open-proxy-list"));
   } catch (...) {
     return 1;
   }
