@@ -7,20 +7,17 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "framework/com_object.h"
 #include "framework/wnd.h"
 #include "tests/band/quillbar_dll.h"
-#include "tests/support/registry.h"
+#include "tests/support/install_folder.h"
 
 CComModule _Module;  // the test's own COM objects (the sites) count on it
 
 namespace {
-
-constexpr char kSettingsKey[] = "Software\\Quillmask";
 
 // A site that has a window but offers no services.
 class WindowSite : public IInputObjectSite, public IOleWindow, public CComObjectRootEx {
@@ -93,13 +90,7 @@ CComPtr<I> Query(IUnknown* object) {
 class BandObjectTest : public testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    m_folder = std::string(temp) + "quillmask-band-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(m_folder.c_str(), nullptr);
-    std::ofstream(m_folder + "sortedproxylist.txt", std::ios::binary) << "1.2.3.4:80- US<br />";
-    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
-    testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder);
+    m_folder.WriteList("1.2.3.4:80- US<br />");
     for (CWnd* frame : {&m_frame, &m_otherFrame}) {
       ASSERT_TRUE(frame->CreateEx(0, AfxPlainWindowClass(), "browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                   {0, 0, 1100, 80}, nullptr, 0));
@@ -114,9 +105,6 @@ class BandObjectTest : public testing::Test {
     m_input.Release();
     m_band.Release();
     EXPECT_EQ(m_dll.CanUnloadNow(), S_OK) << "every band reference gone";
-    DeleteFileA((m_folder + "sortedproxylist.txt").c_str());
-    RemoveDirectoryA(m_folder.c_str());
-    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
   }
 
   HWND BandWindow() {
@@ -134,7 +122,7 @@ class BandObjectTest : public testing::Test {
   static HWND ComboBoxEx(HWND toolBar) { return FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr); }
 
   QuillbarDll m_dll;
-  std::string m_folder;
+  InstallFolder m_folder{"band"};
   CWnd m_frame;
   CWnd m_otherFrame;
   CComPtr<IDeskBand> m_band;

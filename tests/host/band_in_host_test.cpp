@@ -13,9 +13,8 @@
 #include "framework/wnd.h"
 #include "host/band_host.h"
 #include "proxylist/fetch_proxy_list.h"
-#include "proxylist/list_file.h"
-#include "proxylist/list_text.h"
 #include "tests/host/message_box_answerer.h"
+#include "tests/support/install_folder.h"
 #include "tests/support/loopback.h"
 #include "tests/support/registry.h"
 #include "tests/support/wine_paths.h"
@@ -53,12 +52,6 @@ class BandInHostTest : public testing::Test {
   void SetUp() override {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     m_comStarted = true;
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    m_folder = std::string(temp) + "quillmask-host-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(m_folder.c_str(), nullptr);
-    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
-    testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder);
     testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled", 0);
     testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "UpdateProxy", 0);
     // The LAN connection is the one written when no dial-up connection is the default.
@@ -72,14 +65,11 @@ class BandInHostTest : public testing::Test {
   void TearDown() override {
     EXPECT_EQ(m_host.Close(), S_OK);
     m_frame.DestroyWindow();
-    DeleteFileA(BuildListPath(m_folder).c_str());
-    RemoveDirectoryA(m_folder.c_str());
-    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
     testreg::SetDword(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyEnable", 0);
     if (m_comStarted) CoUninitialize();
   }
 
-  void WriteList(const std::string& text) { ASSERT_TRUE(WriteListFile(BuildListPath(m_folder), text)); }
+  void WriteList(const std::string& text) { m_folder.WriteList(text); }
 
   // The band's window is the toolbar; the proxy box is its ComboBoxEx.
   HWND Toolbar() const { return m_host.BandWindow(); }
@@ -122,7 +112,7 @@ class BandInHostTest : public testing::Test {
   }
 
   bool m_comStarted = false;
-  std::string m_folder;
+  InstallFolder m_folder{"host"};
   CLSID m_clsid = {};
   CWnd m_frame;
   BandHost m_host;

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "connection/internet_option_seam.h"
+#include "tests/support/install_folder.h"
 #include "tests/support/registry.h"
 #include "toolbar/band_toolbar.h"
 
@@ -26,26 +26,13 @@ inline BOOL WINAPI IgnoreInternetSetOption(HINTERNET, DWORD, LPVOID, DWORD) { re
 class BandToolBarTest : public testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    m_folder = std::string(temp) + "quillmask-toolbar-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(m_folder.c_str(), nullptr);
-    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
-    testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder);
     ReplaceInternetSetOption(IgnoreInternetSetOption);
     ASSERT_TRUE(m_host.CreateEx(0, AfxPlainWindowClass(), "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                 {0, 0, 1100, 60}, nullptr, 0));
   }
-  void TearDown() override {
-    ReplaceInternetSetOption(nullptr);
-    DeleteFileA((m_folder + "sortedproxylist.txt").c_str());
-    RemoveDirectoryA(m_folder.c_str());
-    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
-  }
+  void TearDown() override { ReplaceInternetSetOption(nullptr); }
 
-  void WriteList(const std::string& text) {
-    std::ofstream(m_folder + "sortedproxylist.txt", std::ios::binary) << text;
-  }
+  void WriteList(const std::string& text) { m_folder.WriteList(text); }
 
   bool Create(CBandToolBar& toolBar) { return toolBar.CreateToolBar({0, 0, 1100, 26}, &m_host, &m_owner); }
 
@@ -64,7 +51,7 @@ class BandToolBarTest : public testing::Test {
     return static_cast<int>(SendMessageA(toolBar.m_wndProxyCombo.GetComboBoxCtrl(), CB_GETCOUNT, 0, 0));
   }
 
-  std::string m_folder;
+  InstallFolder m_folder{"toolbar"};
   CWnd m_host;
   RecordingOwner m_owner;
 };
