@@ -61,14 +61,20 @@ HRESULT CComModule::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-HRESULT CComModule::RegisterServer() {
+HRESULT CComModule::UpdateClassesRegistry(bool bRegister) {
   for (size_t i = 0; i < m_nClasses; ++i) {
-    const HRESULT hr = m_pObjectMap[i].pfnUpdateRegistry(true);
+    const HRESULT hr = m_pObjectMap[i].pfnUpdateRegistry(bRegister);
     if (FAILED(hr)) return hr;
   }
+  return S_OK;
+}
+
+HRESULT CComModule::RegisterServer() {
+  HRESULT hr = UpdateClassesRegistry(true);
+  if (FAILED(hr)) return hr;
   ITypeLib* typeLib = nullptr;
   wchar_t path[MAX_PATH];
-  HRESULT hr = LoadModuleTypeLib(m_hInst, &typeLib, path);
+  hr = LoadModuleTypeLib(m_hInst, &typeLib, path);
   if (FAILED(hr)) return hr;
   hr = RegisterTypeLib(typeLib, path, nullptr);
   typeLib->Release();
@@ -76,13 +82,11 @@ HRESULT CComModule::RegisterServer() {
 }
 
 HRESULT CComModule::UnregisterServer() {
-  for (size_t i = 0; i < m_nClasses; ++i) {
-    const HRESULT hr = m_pObjectMap[i].pfnUpdateRegistry(false);
-    if (FAILED(hr)) return hr;
-  }
+  HRESULT hr = UpdateClassesRegistry(false);
+  if (FAILED(hr)) return hr;
   ITypeLib* typeLib = nullptr;
   wchar_t path[MAX_PATH];
-  HRESULT hr = LoadModuleTypeLib(m_hInst, &typeLib, path);
+  hr = LoadModuleTypeLib(m_hInst, &typeLib, path);
   if (FAILED(hr)) return hr;
   TLIBATTR* attributes = nullptr;
   hr = typeLib->GetLibAttr(&attributes);

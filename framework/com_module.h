@@ -38,6 +38,8 @@ class CComModule {
   static HRESULT GetModulePath(HINSTANCE hInstance, char (&path)[MAX_PATH]);
 
  private:
+  HRESULT UpdateClassesRegistry(bool bRegister);
+
   const ObjectMapEntry* m_pObjectMap = nullptr;
   IUnknown** m_ppClassObjects = nullptr;  // one per map entry, made on first use
   size_t m_nClasses = 0;

@@ -14,6 +14,7 @@
 #include "host/band_host.h"
 #include "proxylist/fetch_proxy_list.h"
 #include "tests/host/message_box_answerer.h"
+#include "tests/support/combo_box_items.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/loopback.h"
 #include "tests/support/registry.h"
@@ -76,16 +77,7 @@ class BandInHostTest : public testing::Test {
   HWND ProxyBox() const { return FindWindowExA(Toolbar(), nullptr, "ComboBoxEx32", nullptr); }
   HWND InnerComboBox() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETCOMBOCONTROL, 0, 0)); }
 
-  std::string ItemText(int index) const {
-    char text[260] = {};
-    COMBOBOXEXITEMA item = {};
-    item.mask = CBEIF_TEXT;
-    item.iItem = index;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    SendMessageA(ProxyBox(), CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return text;
-  }
+  std::string ItemText(int index) const { return ComboBoxExItemText(ProxyBox(), index); }
 
   // Selects the item with `text`, as a user's pick in the list does before it closes.
   void Select(const std::string& text) const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "connection/internet_option_seam.h"
+#include "tests/support/combo_box_items.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/registry.h"
 #include "toolbar/band_toolbar.h"
@@ -37,14 +38,7 @@ class BandToolBarTest : public testing::Test {
   bool Create(CBandToolBar& toolBar) { return toolBar.CreateToolBar({0, 0, 1100, 26}, &m_host, &m_owner); }
 
   static std::string ItemText(CBandToolBar& toolBar, int index) {
-    char text[512] = {};
-    COMBOBOXEXITEMA item = {};
-    item.mask = CBEIF_TEXT;
-    item.iItem = index;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    toolBar.m_wndProxyCombo.GetItem(&item);
-    return text;
+    return ComboBoxExItemText(toolBar.m_wndProxyCombo.m_hWnd, index);
   }
 
   static int ItemCount(CBandToolBar& toolBar) {
