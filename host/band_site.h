@@ -12,10 +12,6 @@
 #include "framework/com_ptr.h"
 #include "host/host_browser.h"
 
-// COM interfaces have no virtual destructor by design: Release deletes through the object's own
-// class, never through an interface pointer.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class BandSite final : public IInputObjectSite, public IOleWindow, public IServiceProvider {
  public:
   // A new site in `window`, serving `browser` (may be nullptr: no browser); one reference for the
@@ -49,4 +45,3 @@ class BandSite final : public IInputObjectSite, public IOleWindow, public IServi
   const CComPtr<HostBrowser> m_browser;
   std::vector<BOOL> m_focusChanges;
 };
-#pragma GCC diagnostic pop

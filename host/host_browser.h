@@ -12,10 +12,6 @@
 
 #include "framework/com_ptr.h"
 
-// COM interfaces have no virtual destructor by design: Release deletes through the object's own
-// class, never through an interface pointer.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class HostBrowser final : public IWebBrowser2 {
  public:
   using NavigationCallback = std::function<void(const std::string& address)>;
@@ -118,4 +114,3 @@ class HostBrowser final : public IWebBrowser2 {
   const NavigationCallback m_onNavigate;
   std::vector<std::string> m_navigations;
 };
-#pragma GCC diagnostic pop
