@@ -13,6 +13,7 @@
 #include "framework/com_object.h"
 #include "framework/wnd.h"
 #include "tests/band/quillbar_dll.h"
+#include "tests/support/gui_objects.h"
 #include "tests/support/install_folder.h"
 
 CComModule _Module;  // the test's own COM objects (the sites) count on it
@@ -267,6 +268,24 @@ TEST_F(BandObjectTest, FocusGoesToTheProxyBoxAndEditingTellsTheSite) {
   MSG home = {edit, WM_KEYDOWN, VK_HOME, 0, 0, {0, 0}};
   EXPECT_EQ(m_input->TranslateAcceleratorIO(&home), S_OK);
   m_withSite->SetSite(nullptr);
+}
+
+// Each band is sited, shown and released while still sited, as a browser window that closes.
+TEST_F(BandObjectTest, BandsComingAndGoingLeaveNoWindowsGdiObjectsOrReferences) {
+  auto site = MakeSite<BrowserSite>(m_frame.m_hWnd);
+  const auto cycle = [&] {
+    CComPtr<IDeskBand> band = m_dll.CreateBand();
+    ASSERT_TRUE(band);
+    ASSERT_EQ(Query<IObjectWithSite>(band)->SetSite(static_cast<IInputObjectSite*>(site)), S_OK);
+    ASSERT_EQ(band->ShowDW(TRUE), S_OK);
+  };
+  for (int i = 0; i < 5; ++i) cycle();
+  const GuiObjectCounts before = CountGuiObjects();
+  for (int i = 0; i < 100; ++i) cycle();
+  const GuiObjectCounts after = CountGuiObjects();
+  EXPECT_EQ(after.gdi, before.gdi);
+  EXPECT_EQ(after.user, before.user);
+  EXPECT_EQ(site->References(), 1u);
 }
 
 }  // namespace
