@@ -81,13 +81,6 @@ CComPtr<CComObject<Site>> MakeSite(HWND window) {
   return site;
 }
 
-template <class I>
-CComPtr<I> Query(IUnknown* object) {
-  CComPtr<I> found;
-  object->QueryInterface(__uuidof(I), reinterpret_cast<void**>(&found));
-  return found;
-}
-
 class BandObjectTest : public testing::Test {
  protected:
   void SetUp() override {

@@ -28,14 +28,6 @@ class OuterObject final : public IUnknown {
   CComPtr<IUnknown> inner;
 };
 
-template <class I>
-CComPtr<I> Query(IUnknown* object, HRESULT* result = nullptr) {
-  CComPtr<I> found;
-  const HRESULT hr = object->QueryInterface(__uuidof(I), reinterpret_cast<void**>(&found));
-  if (result) *result = hr;
-  return found;
-}
-
 TEST(BandServerTest, ExportsTheFourEntryPointsByNameAndOrdinal) {
   QuillbarDll dll;
   const char* const names[] = {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"};

@@ -6,6 +6,15 @@
 
 #include "framework/com_ptr.h"
 
+// The interface `I` of `object`, empty when it has none; `result` receives the query's HRESULT.
+template <class I>
+CComPtr<I> Query(IUnknown* object, HRESULT* result = nullptr) {
+  CComPtr<I> found;
+  const HRESULT hr = object->QueryInterface(__uuidof(I), reinterpret_cast<void**>(&found));
+  if (result) *result = hr;
+  return found;
+}
+
 class QuillbarDll {
  public:
   QuillbarDll();  // loads the DLL beside the test program

@@ -15,12 +15,6 @@ namespace {
 
 constexpr char kToolbarKey[] = "Software\\Microsoft\\Internet Explorer\\Toolbar";
 
-std::string GuidText(REFGUID guid) {
-  wchar_t wide[40] = {};
-  StringFromGUID2(guid, wide, 40);
-  return std::string(wide, wide + wcslen(wide));  // plain ASCII
-}
-
 bool TypeLibRegistered() {
   ITypeLib* typeLib = nullptr;
   if (FAILED(LoadRegTypeLib(LIBID_quillbarLib, 1, 0, LOCALE_NEUTRAL, &typeLib))) return false;
@@ -41,7 +35,7 @@ class RegistrationTest : public testing::Test {
   void TearDown() override { CoUninitialize(); }
 
   const std::string m_dll = PathBesideProgram("quillbar.dll");
-  const std::string m_clsid = GuidText(CLSID_quillbarBand);
+  const std::string m_clsid = testreg::GuidText(CLSID_quillbarBand);
   const std::string m_classKey = "CLSID\\" + m_clsid;
 };
 
@@ -65,7 +59,7 @@ TEST_F(RegistrationTest, RegistersTheClassTheProgIdsTheToolbarAndTheTypeLibrary)
       {HKEY_CLASSES_ROOT, m_classKey + "\\VersionIndependentProgID", "", "quillbar.quillbarBand"},
       {HKEY_CLASSES_ROOT, m_classKey + "\\InprocServer32", "", m_dll},
       {HKEY_CLASSES_ROOT, m_classKey + "\\InprocServer32", "ThreadingModel", "Apartment"},
-      {HKEY_CLASSES_ROOT, m_classKey + "\\TypeLib", "", GuidText(LIBID_quillbarLib)},
+      {HKEY_CLASSES_ROOT, m_classKey + "\\TypeLib", "", testreg::GuidText(LIBID_quillbarLib)},
       {HKEY_LOCAL_MACHINE, kToolbarKey, m_clsid.c_str(), "Quillmask"},
   };
   for (const auto& value : expected) {

@@ -10,18 +10,10 @@ namespace {
 
 constexpr char kToolbarListKey[] = "Software\\Microsoft\\Internet Explorer\\Toolbar";
 
-std::string ClsidText(const CLSID& clsid) {
-  wchar_t wide[64] = {};
-  StringFromGUID2(clsid, wide, 64);
-  char text[64] = {};
-  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
-  return text;
-}
-
 TEST(FindBandClsidTest, FindsTheClassThroughTheProgIdOrElseTheToolbarList) {
   CLSID byProgId;
   ASSERT_EQ(FindBandClsid(&byProgId), S_OK);
-  EXPECT_EQ(testreg::GetString(HKEY_LOCAL_MACHINE, kToolbarListKey, ClsidText(byProgId).c_str()), "Quillmask");
+  EXPECT_EQ(testreg::GetString(HKEY_LOCAL_MACHINE, kToolbarListKey, testreg::GuidText(byProgId).c_str()), "Quillmask");
 
   // Without the ProgID, another toolbar's entry is passed over.
   testreg::DeleteKey(HKEY_CLASSES_ROOT, "quillbar.quillbarBand");
@@ -31,7 +23,7 @@ TEST(FindBandClsidTest, FindsTheClassThroughTheProgIdOrElseTheToolbarList) {
   EXPECT_EQ(FindBandClsid(&byToolbarList), S_OK);
   EXPECT_EQ(byToolbarList, byProgId);
 
-  testreg::DeleteValue(HKEY_LOCAL_MACHINE, kToolbarListKey, ClsidText(byProgId).c_str());
+  testreg::DeleteValue(HKEY_LOCAL_MACHINE, kToolbarListKey, testreg::GuidText(byProgId).c_str());
   EXPECT_EQ(FindBandClsid(&byToolbarList), REGDB_E_CLASSNOTREG);
 
   testreg::DeleteValue(HKEY_LOCAL_MACHINE, kToolbarListKey, kOtherToolbar);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
 #include <cstring>
+#include <cwchar>
 
 namespace testreg {
 
@@ -71,6 +74,12 @@ std::optional<std::string> GetString(HKEY root, const char* keyPath, const char*
   if (!raw || raw->type != REG_SZ) return std::nullopt;
   const char* text = reinterpret_cast<const char*>(raw->data.data());
   return std::string(text, strnlen(text, raw->data.size()));
+}
+
+std::string GuidText(REFGUID guid) {
+  wchar_t wide[40] = {};
+  StringFromGUID2(guid, wide, 40);
+  return std::string(wide, wide + wcslen(wide));  // plain ASCII
 }
 
 }  // namespace testreg

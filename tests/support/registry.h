@@ -26,4 +26,7 @@ std::optional<RawValue> GetRaw(HKEY root, const char* keyPath, const char* name)
 std::optional<DWORD> GetDword(HKEY root, const char* keyPath, const char* name);
 std::optional<std::string> GetString(HKEY root, const char* keyPath, const char* name);  // up to its zero
 
+// "{...}" of `guid`, as the registry names keys and values after it.
+std::string GuidText(REFGUID guid);
+
 }  // namespace testreg
