@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
 #include "host/server_registration.h"
@@ -22,15 +23,6 @@
 namespace {
 
 constexpr int kRuns = 15;
-
-std::string ListOf(int count) {
-  std::string list;
-  for (int i = 0; i < count; ++i) {
-    list += "10." + std::to_string(i / 65536 % 256) + "." + std::to_string(i / 256 % 256) + "." +
-            std::to_string(i % 256) + ":8080- Somewhere, Some Country<br />";
-  }
-  return list;
-}
 
 // Lets the frame handle what opening and closing left in its queue, outside the timed part.
 void DrainMessages() {
@@ -45,17 +37,6 @@ int ItemsInProxyBox(HWND bandWindow) {
   const HWND box = FindWindowExA(bandWindow, nullptr, "ComboBoxEx32", nullptr);
   const HWND combo = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0));
   return static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-}
-
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
 }
 
 struct Timings {
@@ -114,21 +95,18 @@ void TimeBareComboBox(HWND frame, int entries, Timings& timings) {
 }
 
 int Run(HWND frame, REFCLSID clsid) {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "quillmask-band-bench\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = PrepareBenchFolder("quillmask-band-bench");
   const std::string listFile = BuildListPath(folder);
-  RegistryString(setting::kAppPath) = folder;
-  RegistryDword(setting::kUpdateProxy) = 0;
   RegistryDword(setting::kEnabled) = 0;
 
   int exitCode = 0;
   std::printf("band creation in its host, median of %d runs (ms)\n", kRuns);
   std::printf("%10s %12s %12s %12s %20s\n", "entries", "open", "open min", "close", "bare ComboBoxEx fill");
   for (int count : {100, 10000}) {
+    std::string list;
+    for (int i = 0; i < count; ++i) list += BenchListEntry(i);
     Timings timings;
-    if (!WriteListFile(listFile, ListOf(count)) || !TimeOpenAndClose(frame, clsid, count, timings)) {
+    if (!WriteListFile(listFile, list) || !TimeOpenAndClose(frame, clsid, count, timings)) {
       std::printf("%10d failed\n", count);
       exitCode = 1;
       break;

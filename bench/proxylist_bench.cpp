@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "proxylist/list_file.h"
 #include "proxylist/list_text.h"
 #include "proxylist/proxy_list_loader.h"
-#include "settings/registry_value.h"
-#include "settings/settings_table.h"
 
 namespace {
 
@@ -26,43 +25,30 @@ class KeepingSink final : public ProxyItemSink {
 };
 
 double MedianMilliseconds(const std::function<void()>& work) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
   std::vector<double> times;
   for (int run = 0; run < kRuns; ++run) {
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     work();
     QueryPerformanceCounter(&end);
-    times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+    times.push_back(Milliseconds(start, end));
   }
-  std::sort(times.begin(), times.end());
-  return times[kRuns / 2];
+  return Median(times);
 }
 
-std::string Entry(int i, bool withMarker) {
-  return std::to_string(10 + i % 200) + "." + std::to_string(i / 65536 % 256) + "." + std::to_string(i / 256 % 256) +
-         "." + std::to_string(i % 256) + ":8080- Somewhere, Some Country" + (withMarker ? "<supports POST> yes" : "") +
-         "<br />";
-}
 
 }  // namespace
 
 int main() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "quillmask-bench\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = PrepareBenchFolder("quillmask-bench");
   const std::string listFile = BuildListPath(folder);
-  RegistryString(setting::kAppPath) = folder;
-  RegistryDword(setting::kUpdateProxy) = 0;
 
   std::printf("%10s %16s %16s %16s\n", "entries", "read+cut (ms)", "normalise (ms)", "load (ms)");
   for (int count : {100, 10000, 100000}) {
     std::string list, body;
     for (int i = 0; i < count; ++i) {
-      list += Entry(i, false);
-      body += Entry(i, i % 3 == 0) + "\n";
+      list += BenchListEntry(i);
+      body += BenchListEntry(i, i % 3 == 0) + "\n";
     }
     WriteListFile(listFile, list);
 
