@@ -37,7 +37,7 @@ unsigned long TestProxy(HWND owner, const char* host, unsigned int port) {
   const bool reachable = host && ConnectOnce(host, port, elapsed);
   WSACleanup();
   if (!reachable) {
-    AfxMessageBox(owner, kUnavailableText, "Quillmask", MB_OK | MB_ICONHAND);
+    AfxMessageBox(owner, kUnavailableText, kMessageCaption, MB_OK | MB_ICONHAND);
     return 0;
   }
   return elapsed == 0 ? 1 : elapsed;

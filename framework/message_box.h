@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// The caption of every message box the product shows.
+constexpr char kMessageCaption[] = "Quillmask";
+
 using MessageBoxFunc = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
 
 // Shows a modal message box owned by `owner` and returns the button that closed it.

@@ -31,7 +31,6 @@ constexpr int kOpenListHeight = 200;
 constexpr COLORREF kImageMask = RGB(255, 255, 255);
 constexpr char kStringPool[] = "Enable\0Disable\0Help\0Update proxy list\0";  // the literal adds the final NUL
 constexpr wchar_t kHelpPageAddress[] = L"http://" QUILLMASK_HELP_HOST L"/quillmaskhelp.asp";
-constexpr char kCaption[] = "Quillmask";
 
 // The toggle's image and text: a globe that is lit with "Disable" while a proxy is in use.
 struct ToggleLook {
@@ -210,10 +209,10 @@ void CBandToolBar::ToggleProxy() {
     return;
   } else {
     SetToggleLook(true);  // the button reads "Disable" while the proxy is tested
-    AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
+    AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
     if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
       SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterLastWrite);
-      AfxMessageBox(m_hWnd, kProxyConnectedText, kCaption, MB_OK | MB_ICONINFORMATION);
+      AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
       activeIP = choice.address;
       ShowStatus(activeIP);
       EnabledSetting = 1;
@@ -258,6 +257,6 @@ void CBandToolBar::OpenHelpPage() {
 void CBandToolBar::RequestListRefresh() {
   RegistryDword updateProxy(setting::kUpdateProxy);
   updateProxy = 1;
-  AfxMessageBox(m_hWnd, "Proxy list will be refreshed in the next IE browser window you open!", kCaption,
+  AfxMessageBox(m_hWnd, "Proxy list will be refreshed in the next IE browser window you open!", kMessageCaption,
                 MB_OK | MB_ICONINFORMATION);
 }

@@ -81,11 +81,11 @@ LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
   if (static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) return 0;
 
   const int index = GetCurSel();
-  AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), "Quillmask", MB_OK | MB_ICONINFORMATION);
+  AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
 
   RegistryString activeIP(setting::kActiveIP);
   if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
-    AfxMessageBox(m_hWnd, kProxyConnectedText, "Quillmask", MB_OK | MB_ICONINFORMATION);
+    AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
     SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite);
     ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     activeIP = choice.address;
