@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "settings/registry_path.h"
+#include "settings/user_keys.h"
 
 namespace {
 
@@ -84,22 +85,59 @@ RegistryValue<T>::RegistryValue(const char* fullPath, T defaultValue, bool force
 }
 
 template <typename T>
-T RegistryValue<T>::Read() {
+RegistryValue<T>::RegistryValue(const SettingName& setting, T defaultValue)
+    : m_hRoot(HKEY_LOCAL_MACHINE), m_default(std::move(defaultValue)), m_bForce(false) {
+  RegistryPath path = SplitRegistryPath(setting.fullPath ? setting.fullPath : "");
+  m_strKeyPath = std::move(path.keyPath);
+  m_strValueName = std::move(path.valueName);
+  m_bUserKeys = setting.scope != SettingScope::Machine;
+  m_bRootKey = setting.scope != SettingScope::User;
+  Read();
+}
+
+template <typename T>
+bool RegistryValue<T>::ReadFrom(HKEY root, const std::string& keyPath) {
   ScopedKey key;
-  if (RegOpenKeyExA(m_hRoot, m_strKeyPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return m_default;
-  if (!QueryValue(key.Get(), m_strValueName.c_str(), m_value)) return m_default;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
+  return QueryValue(key.Get(), m_strValueName.c_str(), m_value);
+}
+
+template <typename T>
+bool RegistryValue<T>::WriteTo(HKEY root, const std::string& keyPath) {
+  ScopedKey key;
+  return RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                         key.Receive(), nullptr) == ERROR_SUCCESS &&
+         SetValue(key.Get(), m_strValueName.c_str(), m_value);
+}
+
+template <typename T>
+T RegistryValue<T>::Read() {
+  bool found = false;
+  if (m_bUserKeys) {
+    found = memory_settings::Find(FullPath(), m_value);
+    if (!found) {
+      for (const std::string& keyPath : UserKeyPaths(m_strKeyPath)) {
+        if ((found = ReadFrom(HKEY_CURRENT_USER, keyPath))) break;
+      }
+    }
+  }
+  if (!found && m_bRootKey) found = ReadFrom(m_hRoot, m_strKeyPath);
+  if (!found) return m_default;
   m_bRead = true;
   return m_value;
 }
 
 template <typename T>
-void RegistryValue<T>::Write() {
-  ScopedKey key;
-  if (RegCreateKeyExA(m_hRoot, m_strKeyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                      key.Receive(), nullptr) != ERROR_SUCCESS) {
-    return;
+bool RegistryValue<T>::Write() {
+  if (!m_bUserKeys) return WriteTo(m_hRoot, m_strKeyPath);
+  for (const std::string& keyPath : UserKeyPaths(m_strKeyPath)) {
+    if (WriteTo(HKEY_CURRENT_USER, keyPath)) {
+      memory_settings::Erase(FullPath());
+      return true;
+    }
   }
-  if (SetValue(key.Get(), m_strValueName.c_str(), m_value)) m_bRead = true;
+  memory_settings::Store(FullPath(), m_value);
+  return false;
 }
 
 template <typename T>
@@ -112,6 +150,7 @@ template <typename T>
 RegistryValue<T>& RegistryValue<T>::operator=(const T& value) {
   if (value != m_value || m_bForce) {
     m_value = value;
+    m_bRead = true;  // current, whether or not the registry took it
     Write();
   }
   return *this;

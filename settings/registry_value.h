@@ -1,25 +1,35 @@
 // One registry value, named by its full path: read when built, cached, written through when
 // assigned a different value. RegistryDword and RegistryString are the two kinds in use.
 //
-// Failures are silent by design: an unreadable value answers the default, a failed write leaves
-// the registry unchanged. Not thread-safe; see SharedRegistryDword for the shared instance.
+// A value under one root (Windows' own values) lives in that root's key. A toolbar setting lives
+// where its scope says (see settings_table.h and user_keys.h): a user's value is read from the
+// user's keys, the one this process may write first, and written to the first of them that
+// accepts it, or kept in the process's memory when none does.
+//
+// Failures are silent by design: an unreadable value answers the default. An assignment always
+// becomes the object's current value, even where the registry refused it, so its user behaves
+// consistently; Write() tells whether the value really reached the registry. Not thread-safe; see
+// SharedRegistryDword for the shared instance.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "settings/settings_table.h"
+
 template <typename T>
 class RegistryValue {
  public:
   RegistryValue(const char* fullPath, T defaultValue = T(), bool force = false,
                 HKEY root = HKEY_LOCAL_MACHINE);
+  explicit RegistryValue(const SettingName& setting, T defaultValue = T());
 
-  // Reads the registry now; the default when the key or value cannot be read.
+  // Reads the registry now; the default when the value cannot be read anywhere.
   T Read();
-  // Writes the cached value now, creating missing keys.
-  void Write();
-  // The cached value once a read or write succeeded (and force is off), else a fresh read.
+  // Writes the cached value now, creating missing keys. True when the registry took it.
+  bool Write();
+  // The cached value once read or assigned (and force is off), else a fresh read.
   operator T();
   // Stores and writes the value when it differs from the cached one (or force is on).
   RegistryValue& operator=(const T& value);
@@ -28,13 +38,19 @@ class RegistryValue {
   RegistryValue& operator=(const RegistryValue&) = delete;
 
  private:
-  HKEY m_hRoot;
+  bool ReadFrom(HKEY root, const std::string& keyPath);
+  bool WriteTo(HKEY root, const std::string& keyPath);
+  std::string FullPath() const { return m_strKeyPath + '\\' + m_strValueName; }
+
+  HKEY m_hRoot;  // the one root, or HKEY_LOCAL_MACHINE for a setting
   std::string m_strValueName;
   std::string m_strKeyPath;
   T m_value{};
   T m_default;
   bool m_bRead = false;
   bool m_bForce;
+  bool m_bUserKeys = false;   // the user's keys hold it
+  bool m_bRootKey = true;     // the root's key holds it (behind the user's keys, if any)
 };
 
 using RegistryDword = RegistryValue<DWORD>;

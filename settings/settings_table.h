@@ -1,4 +1,4 @@
-// The toolbar's persistent settings: values under HKEY_LOCAL_MACHINE "Software\Quillmask".
+// The toolbar's persistent settings.
 //
 // | value         | type      | default | meaning                                                         |
 // |---------------|-----------|---------|-----------------------------------------------------------------|
@@ -7,16 +7,32 @@
 // | "LocalIP"     | REG_SZ    | ""      | the machine's own address followed by " [Local IP]"             |
 // | "UpdateProxy" | REG_DWORD | 0       | non-zero asks the next proxy box to download the list           |
 // | "AppPath"     | REG_SZ    | ""      | the installation folder (written by the installer)              |
-// | "CaleC"       | REG_SZ    | ""      | the proxy list file's path as built, backslashes doubled        |
+// | "CaleC"       | REG_SZ    | ""      | the proxy list file's path as used, backslashes doubled         |
 //
-// Every object built for them uses root HKEY_LOCAL_MACHINE, force false and the defaults above.
+// "AppPath" is the installation's, under HKEY_LOCAL_MACHINE "Software\Quillmask". The others
+// describe one user's connections and toolbar, so they are the user's: written under
+// HKEY_CURRENT_USER "Software\Quillmask" and read from there first, with the machine's key still
+// answering for a value the user has never had (as an earlier version stored them all there).
 #pragma once
 
+// Where a setting lives.
+enum class SettingScope {
+  Machine,          // HKEY_LOCAL_MACHINE only
+  User,             // the user's own keys only (see RegistryValue)
+  UserOverMachine,  // the user's own keys; HKEY_LOCAL_MACHINE answers for a value they lack
+};
+
+struct SettingName {
+  const char* fullPath;  // "Key\Sub\Value", relative to each root of the scope
+  SettingScope scope;
+};
+
 namespace setting {
-inline constexpr char kEnabled[] = "Software\\Quillmask\\Enabled";
-inline constexpr char kActiveIP[] = "Software\\Quillmask\\ActiveIP";
-inline constexpr char kLocalIP[] = "Software\\Quillmask\\LocalIP";
-inline constexpr char kUpdateProxy[] = "Software\\Quillmask\\UpdateProxy";
-inline constexpr char kAppPath[] = "Software\\Quillmask\\AppPath";
-inline constexpr char kCaleC[] = "Software\\Quillmask\\CaleC";
+inline constexpr char kSettingsKey[] = "Software\\Quillmask";
+inline constexpr SettingName kEnabled = {"Software\\Quillmask\\Enabled", SettingScope::UserOverMachine};
+inline constexpr SettingName kActiveIP = {"Software\\Quillmask\\ActiveIP", SettingScope::UserOverMachine};
+inline constexpr SettingName kLocalIP = {"Software\\Quillmask\\LocalIP", SettingScope::UserOverMachine};
+inline constexpr SettingName kUpdateProxy = {"Software\\Quillmask\\UpdateProxy", SettingScope::UserOverMachine};
+inline constexpr SettingName kAppPath = {"Software\\Quillmask\\AppPath", SettingScope::Machine};
+inline constexpr SettingName kCaleC = {"Software\\Quillmask\\CaleC", SettingScope::UserOverMachine};
 }  // namespace setting

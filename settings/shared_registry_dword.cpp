@@ -2,7 +2,7 @@
 
 #include "settings/settings_table.h"
 
-SharedRegistryDword EnabledSetting(setting::kEnabled, 0, HKEY_LOCAL_MACHINE);
+SharedRegistryDword EnabledSetting(setting::kEnabled, 0);
 
 namespace {
 class ExclusiveLock {
@@ -17,11 +17,11 @@ class ExclusiveLock {
 };
 }  // namespace
 
-SharedRegistryDword::SharedRegistryDword(const char* fullPath, DWORD defaultValue, HKEY root)
-    : m_pszFullPath(fullPath), m_dwDefault(defaultValue), m_hRoot(root) {}
+SharedRegistryDword::SharedRegistryDword(const SettingName& setting, DWORD defaultValue)
+    : m_setting(setting), m_dwDefault(defaultValue) {}
 
 RegistryDword& SharedRegistryDword::Value() {
-  if (!m_value) m_value.emplace(m_pszFullPath, m_dwDefault, false, m_hRoot);
+  if (!m_value) m_value.emplace(m_setting, m_dwDefault);
   return *m_value;
 }
 

@@ -10,7 +10,7 @@
 
 class SharedRegistryDword {
  public:
-  SharedRegistryDword(const char* fullPath, DWORD defaultValue, HKEY root);
+  SharedRegistryDword(const SettingName& setting, DWORD defaultValue);
 
   operator DWORD();
   SharedRegistryDword& operator=(DWORD value);
@@ -22,9 +22,8 @@ class SharedRegistryDword {
   RegistryDword& Value();  // caller holds m_lock
 
   SRWLOCK m_lock = SRWLOCK_INIT;
-  const char* m_pszFullPath;
+  const SettingName m_setting;
   DWORD m_dwDefault;
-  HKEY m_hRoot;
   // Built (and so read once) at first use rather than while the module loads: a registry access
   // under the loader lock is best avoided.
   std::optional<RegistryDword> m_value;

@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr char kSettingsKey[] = "Software\\Quillmask";
 constexpr char kInternetSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr UINT kToggleCommand = 32768;
 constexpr UINT kHelpCommand = 32775;
@@ -53,8 +52,8 @@ class BandInHostTest : public testing::Test {
   void SetUp() override {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     m_comStarted = true;
-    testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled", 0);
-    testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "UpdateProxy", 0);
+    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
+    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 0);
     // The LAN connection is the one written when no dial-up connection is the default.
     testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettingsKey, "EnableAutodial");
     testreg::SetDword(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyEnable", 0);
@@ -154,7 +153,7 @@ TEST_F(BandInHostTest, EnableAppliesThePickedProxyAndDisableGoesDirect) {
   }
   EXPECT_EQ(ProxyEnable(), 1u);
   EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyServer"), live);
-  EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled"), 1u);
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 1u);
   EXPECT_EQ(ToggleText(), "Disable");
 
   // This process's WinINet now goes through tinyproxy.
@@ -168,7 +167,7 @@ TEST_F(BandInHostTest, EnableAppliesThePickedProxyAndDisableGoesDirect) {
     EXPECT_TRUE(boxes.Boxes().empty());
   }
   EXPECT_EQ(ProxyEnable(), 0u);
-  EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled"), 0u);
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 0u);
   EXPECT_EQ(ToggleText(), "Enable");
 }
 
@@ -183,7 +182,7 @@ TEST_F(BandInHostTest, AnUnreachableProxyIsReportedAndNotApplied) {
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   EXPECT_TRUE(boxes.Boxes()[1].error) << boxes.Boxes()[1].text;
   EXPECT_EQ(ProxyEnable(), 0u);
-  EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled"), 0u);
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 0u);
   EXPECT_EQ(ToggleText(), "Enable");
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/settings_table.h"
 #include "tests/support/registry.h"
 
 namespace {
@@ -143,6 +144,59 @@ TEST_F(RegistryValueTest, ValueOfAnotherTypeGivesTheDefault) {
 TEST_F(RegistryValueTest, ExpandableTextIsReadUnexpanded) {
   testreg::SetRaw(HKEY_LOCAL_MACHINE, kKey, "Text", REG_EXPAND_SZ, "%TEMP%\\q", 9);
   EXPECT_EQ(static_cast<std::string>(RegistryString(kTextPath)), "%TEMP%\\q");
+}
+
+// A user's setting, with the machine's value behind it, as a standard user's browser meets it.
+class UserSettingTest : public testing::Test {
+ protected:
+  static constexpr SettingName kNumber = {kNumberPath, SettingScope::UserOverMachine};
+  static constexpr char kLowKey[] = "Software\\AppDataLow\\Software\\QuillmaskTest";
+  void SetUp() override { TearDown(); }
+  void TearDown() override {
+    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kKey);
+    testreg::DeleteKey(HKEY_CURRENT_USER, kKey);
+    testreg::DeleteKey(HKEY_CURRENT_USER, kLowKey);
+  }
+  static DWORD Fresh() { return RegistryDword(kNumber, 99); }
+};
+
+TEST_F(UserSettingTest, MachineValueAnswersUntilTheUserHasOneAndWritesGoToTheUser) {
+  EXPECT_EQ(Fresh(), 99u);
+  testreg::SetDword(HKEY_LOCAL_MACHINE, kKey, "Number", 5);
+  EXPECT_EQ(Fresh(), 5u) << "an earlier version's machine-wide value still counts";
+  testreg::SetDword(HKEY_CURRENT_USER, kKey, "Number", 6);
+  EXPECT_EQ(Fresh(), 6u);
+
+  testreg::ReadOnlyKey machine(HKEY_LOCAL_MACHINE, kKey);  // a standard user
+  RegistryDword number(kNumber);
+  number = 7;
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kKey, "Number"), 7u);
+  EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kKey, "Number"), 5u);
+}
+
+TEST_F(UserSettingTest, RefusedWritesGoToTheLowIntegrityKeyThenStayInMemory) {
+  testreg::SetDword(HKEY_CURRENT_USER, kKey, "Number", 1);
+  testreg::ReadOnlyKey user(HKEY_CURRENT_USER, kKey);  // a browser at low integrity
+  {
+    RegistryDword number(kNumber);
+    number = 2;
+    EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kLowKey, "Number"), 2u);
+    EXPECT_EQ(Fresh(), 2u) << "the key this process may write is read first";
+  }
+  {
+    testreg::ReadOnlyKey low(HKEY_CURRENT_USER, kLowKey);
+    RegistryDword number(kNumber);
+    number = 3;
+    EXPECT_FALSE(number.Write()) << "no success claimed for a write that did not happen";
+    EXPECT_EQ(static_cast<DWORD>(number), 3u);
+    EXPECT_EQ(Fresh(), 3u) << "kept in memory for the rest of the process";
+    EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kLowKey, "Number"), 2u);
+  }
+  RegistryDword number(kNumber);
+  number = 4;  // a key takes it again: memory lets go
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kLowKey, "Number"), 4u);
+  testreg::DeleteValue(HKEY_CURRENT_USER, kLowKey, "Number");
+  EXPECT_EQ(Fresh(), 1u);
 }
 
 }  // namespace

@@ -13,25 +13,25 @@ namespace {
 constexpr char kSettingsKey[] = "Software\\Quillmask";
 
 TEST(EnabledSettingTest, KeepsWhatItReadWhileAFreshObjectSeesAnotherWritersChange) {
-  testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled", 1);
+  testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 1);
   EXPECT_EQ(static_cast<DWORD>(EnabledSetting), 1u);
 
-  testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled", 0);
+  testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
   EXPECT_EQ(static_cast<DWORD>(EnabledSetting), 1u);
   EXPECT_EQ(static_cast<DWORD>(RegistryDword(setting::kEnabled)), 0u);
 
   // Its own assignments keep cache and registry in step.
   EnabledSetting = 2;
-  EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled"), 2u);
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 2u);
   EXPECT_EQ(static_cast<DWORD>(EnabledSetting), 2u);
   EnabledSetting = 0;
-  EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled"), 0u);
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 0u);
 }
 
 TEST(SharedRegistryDwordTest, ConcurrentReadsAndWritesStayConsistent) {
   constexpr char kKey[] = "Software\\QuillmaskTest";
   testreg::DeleteKey(HKEY_LOCAL_MACHINE, kKey);
-  SharedRegistryDword shared("Software\\QuillmaskTest\\Shared", 0, HKEY_LOCAL_MACHINE);
+  SharedRegistryDword shared({"Software\\QuillmaskTest\\Shared", SettingScope::Machine}, 0);
 
   constexpr int kThreads = 8;
   constexpr int kRounds = 200;

@@ -1,14 +1,14 @@
 #include "tests/support/install_folder.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <fstream>
 
-#include "tests/support/registry.h"
+#include <gtest/gtest.h>
 
-namespace {
-constexpr char kSettingsKey[] = "Software\\Quillmask";
-}
+#include "settings/user_keys.h"
+#include "tests/support/registry.h"
 
 InstallFolder::InstallFolder(const std::string& name) {
   char temp[MAX_PATH] = {};
@@ -16,6 +16,7 @@ InstallFolder::InstallFolder(const std::string& name) {
   m_path = std::string(temp) + "quillmask-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(m_path.c_str(), nullptr);
   DeleteFileA(ListFile().c_str());
+  ClearUserState();
   testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_path);
 }
@@ -24,8 +25,22 @@ InstallFolder::~InstallFolder() {
   DeleteFileA(ListFile().c_str());
   RemoveDirectoryA(m_path.c_str());
   testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
+  ClearUserState();
 }
 
 void InstallFolder::WriteList(const std::string& bytes) const {
   std::ofstream(ListFile(), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string UserListFile() {
+  char folder[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return std::string(folder) + "\\Quillmask\\sortedproxylist.txt";
+}
+
+void ClearUserState() {
+  EXPECT_TRUE(DeleteUserKey(kSettingsKey));  // with what the process keeps in memory
+  const std::string list = UserListFile();
+  DeleteFileA(list.c_str());
+  RemoveDirectoryA(list.substr(0, list.rfind('\\')).c_str());
 }

@@ -1,8 +1,12 @@
-// A fresh installation folder for one test process, named by "AppPath" in a fresh settings key
-// ("Software\Quillmask"); the folder, its list file and the key go when the object does.
+// A fresh installation folder for one test process, named by "AppPath" in a fresh machine
+// settings key ("Software\Quillmask"), with none of the user's toolbar state; the folder, its list
+// file, the keys and the user's state go when the object does.
 #pragma once
 
 #include <string>
+
+inline constexpr char kSettingsKey[] = "Software\\Quillmask";
+inline constexpr char kLowIntegritySettingsKey[] = "Software\\AppDataLow\\Software\\Quillmask";
 
 class InstallFolder {
  public:
@@ -21,3 +25,9 @@ class InstallFolder {
  private:
   std::string m_path;
 };
+
+// The user's own copy of the list (in the local application data folder).
+std::string UserListFile();
+// Removes what the toolbar keeps for the user: the user's settings keys (also the low-integrity
+// copy) and the user's list copy.
+void ClearUserState();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <objbase.h>
+#include <sddl.h>
 
 #include <cstring>
 #include <cwchar>
@@ -74,6 +75,29 @@ std::optional<std::string> GetString(HKEY root, const char* keyPath, const char*
   if (!raw || raw->type != REG_SZ) return std::nullopt;
   const char* text = reinterpret_cast<const char*>(raw->data.data());
   return std::string(text, strnlen(text, raw->data.size()));
+}
+
+ReadOnlyKey::ReadOnlyKey(HKEY root, const char* keyPath) : m_hRoot(root), m_keyPath(keyPath) {
+  HKEY key;
+  EXPECT_EQ(RegCreateKeyExA(root, keyPath, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  DWORD size = 0;
+  RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+  m_previous.resize(size);
+  EXPECT_EQ(RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, m_previous.data(), &size), ERROR_SUCCESS);
+  PSECURITY_DESCRIPTOR readOnly = nullptr;
+  EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly,
+                                                                   nullptr));
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+  LocalFree(readOnly);
+  RegCloseKey(key);
+}
+
+ReadOnlyKey::~ReadOnlyKey() {
+  HKEY key;
+  EXPECT_EQ(RegOpenKeyExA(m_hRoot, m_keyPath.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, m_previous.data()), ERROR_SUCCESS);
+  RegCloseKey(key);
 }
 
 std::string GuidText(REFGUID guid) {

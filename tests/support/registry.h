@@ -26,6 +26,21 @@ std::optional<RawValue> GetRaw(HKEY root, const char* keyPath, const char* name)
 std::optional<DWORD> GetDword(HKEY root, const char* keyPath, const char* name);
 std::optional<std::string> GetString(HKEY root, const char* keyPath, const char* name);  // up to its zero
 
+// Makes `keyPath` (created if missing) readable by everyone and writable by nobody while it
+// lives, as HKEY_LOCAL_MACHINE is for a standard user; its owner puts the old access back.
+class ReadOnlyKey {
+ public:
+  ReadOnlyKey(HKEY root, const char* keyPath);
+  ~ReadOnlyKey();
+  ReadOnlyKey(const ReadOnlyKey&) = delete;
+  ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+
+ private:
+  HKEY m_hRoot;
+  std::string m_keyPath;
+  std::vector<BYTE> m_previous;  // the key's own security descriptor (its DACL)
+};
+
 // "{...}" of `guid`, as the registry names keys and values after it.
 std::string GuidText(REFGUID guid);
 

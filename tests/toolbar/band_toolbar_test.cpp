@@ -70,16 +70,16 @@ TEST_F(BandToolBarTest, ToggleFaceFollowsEnabled) {
 }
 
 TEST_F(BandToolBarTest, LabelShowsTheProxyInUseOrTheLocalAddress) {
-  testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP", "stale");
+  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "LocalIP", "stale");
   {
     CBandToolBar toolBar;
     ASSERT_TRUE(Create(toolBar));
-    const std::string localIP = testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP").value_or("");
+    const std::string localIP = testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "LocalIP").value_or("");
     EXPECT_NE(localIP, "stale");
     EXPECT_EQ(localIP.substr(localIP.size() - 11), " [Local IP]");
     EXPECT_EQ(toolBar.m_wndIpLabel.GetWindowText(), LocalLabel());
   }
-  testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "ActiveIP", "10.0.0.1:80 ");
+  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "10.0.0.1:80 ");
   CBandToolBar toolBar;
   ASSERT_TRUE(Create(toolBar));
   EXPECT_EQ(toolBar.m_wndIpLabel.GetWindowText(), "Your IP is: 10.0.0.1:80 ");
@@ -144,7 +144,7 @@ TEST_F(BandToolBarTest, ClosingTheListTestsAndAppliesTheChosenProxy) {
   const std::string live = "127.0.0.1:" + std::to_string(proxy.Port());
   const std::string dead = "127.0.0.1:" + std::to_string(ClosedLoopbackPort());
   WriteList(live + "- Here<br />" + dead + "- There<br />" + "no dash<br />");
-  testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled", 1);
+  testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 1);
   CBandToolBar toolBar;
   ASSERT_TRUE(Create(toolBar));
 
@@ -157,7 +157,7 @@ TEST_F(BandToolBarTest, ClosingTheListTestsAndAppliesTheChosenProxy) {
     EXPECT_EQ(boxes.Boxes()[0].owner, toolBar.m_wndProxyCombo.m_hWnd);
     EXPECT_EQ(boxes.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(boxes.Boxes()[1].text, "SUCCESS! Quillmask is connected to the chosen proxy ");
-    EXPECT_EQ(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "ActiveIP"), live);
+    EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP"), live);
     EXPECT_EQ(toolBar.m_wndIpLabel.GetWindowText(), "Your IP is: " + live);
   }
   {
@@ -165,7 +165,7 @@ TEST_F(BandToolBarTest, ClosingTheListTestsAndAppliesTheChosenProxy) {
     CloseList(toolBar, 1);
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[1].type, static_cast<UINT>(MB_OK | MB_ICONHAND));
-    EXPECT_EQ(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "ActiveIP"), live) << "unchanged";
+    EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP"), live) << "unchanged";
     EXPECT_EQ(toolBar.m_wndIpLabel.GetWindowText(), "Your IP is: " + live);
   }
   {
@@ -183,17 +183,17 @@ TEST_F(BandToolBarTest, ClosingTheListDoesNothingWhileSwitchedOffOrWithoutSelect
   ASSERT_TRUE(Create(toolBar));
   const std::string label = toolBar.m_wndIpLabel.GetWindowText();
   for (std::optional<DWORD> enabled : {std::optional<DWORD>(), std::optional<DWORD>(0), std::optional<DWORD>(2)}) {
-    if (enabled) testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled", *enabled);
+    if (enabled) testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", *enabled);
     MessageBoxRecorder boxes;
     CloseList(toolBar, 0);
     EXPECT_TRUE(boxes.Boxes().empty());
   }
-  testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled", 1);
+  testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 1);
   MessageBoxRecorder boxes;
   CloseList(toolBar, -1);
   EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_EQ(toolBar.m_wndIpLabel.GetWindowText(), label);
-  EXPECT_FALSE(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "ActiveIP"));
+  EXPECT_FALSE(testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP"));
 }
 
 TEST_F(BandToolBarTest, StartingToEditTellsTheOwner) {

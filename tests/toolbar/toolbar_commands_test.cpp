@@ -56,9 +56,9 @@ class ToolBarCommandsTest : public BandToolBarTest {
 
   // An absent value reads as its default: the settings write only values that change.
   static std::string ActiveIP() {
-    return testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "ActiveIP").value_or("");
+    return testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP").value_or("");
   }
-  static DWORD StoredEnabled() { return testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled").value_or(0); }
+  static DWORD StoredEnabled() { return testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled").value_or(0); }
   static DWORD ProxyEnable() {
     return testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable").value_or(0);
   }
@@ -80,7 +80,7 @@ TEST_F(ToolBarCommandsTest, UpdateProxyListAsksForARefreshEachTimeItIsClicked) {
     EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(box.owner, toolBar.m_hWnd);
   }
-  EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "UpdateProxy"), 1u);
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"), 1u);
 
   // A command the toolbar does not have, reflected the same way, does nothing.
   SendMessageA(m_host.m_hWnd, WM_COMMAND, MAKEWPARAM(999, BN_CLICKED), reinterpret_cast<LPARAM>(toolBar.m_hWnd));
@@ -175,7 +175,7 @@ TEST_F(ToolBarCommandsTest, FailedTestWithNoProxyInUseReturnsToSwitchedOff) {
 TEST_F(ToolBarCommandsTest, FailedTestWithAnotherProxyStoredKeepsTheDisableLook) {
   const std::string dead = "127.0.0.1:" + std::to_string(ClosedLoopbackPort());
   WriteList(dead + "- There<br />");
-  testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "ActiveIP", "10.0.0.1:80");
+  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "10.0.0.1:80");
   CBandToolBar toolBar;
   ASSERT_TRUE(Create(toolBar));
   Select(toolBar, 0);
@@ -190,7 +190,7 @@ TEST_F(ToolBarCommandsTest, FailedTestWithAnotherProxyStoredKeepsTheDisableLook)
 
 TEST_F(ToolBarCommandsTest, EnabledTwoCountsAsSwitchedOn) {
   EnabledSetting = 2;
-  testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "ActiveIP", "10.0.0.1:80");
+  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "10.0.0.1:80");
   CBandToolBar toolBar;
   ASSERT_TRUE(Create(toolBar));
   MessageBoxRecorder boxes;

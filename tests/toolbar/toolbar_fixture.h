@@ -13,7 +13,6 @@
 #include "tests/support/registry.h"
 #include "toolbar/band_toolbar.h"
 
-inline constexpr char kSettingsKey[] = "Software\\Quillmask";
 
 class RecordingOwner final : public ToolBarOwner {
  public:
@@ -51,5 +50,5 @@ class BandToolBarTest : public testing::Test {
 };
 
 inline std::string LocalLabel() {
-  return "Your IP is: " + testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP").value_or("?");
+  return "Your IP is: " + testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "LocalIP").value_or("?");
 }
