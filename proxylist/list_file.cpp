@@ -1,6 +1,7 @@
 #include "proxylist/list_file.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -61,4 +62,10 @@ bool WriteListFile(const std::string& path, const std::string& text) {
     done += written;
   }
   return true;
+}
+
+std::string UserListFolder() {
+  char folder[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return std::string();
+  return std::string(folder) + "\\Quillmask\\";
 }

@@ -15,3 +15,8 @@ std::optional<std::string> ReadListFile(const std::string& path);
 // Creates or replaces the file with `text`, LF written as CR LF. False when it cannot be created or
 // written completely.
 bool WriteListFile(const std::string& path, const std::string& text);
+
+// The folder of the user's own copy of the list ("Quillmask\" in the user's local application
+// data folder, ending with a backslash), kept where the installation folder cannot be written;
+// empty when the system names no such folder.
+std::string UserListFolder();

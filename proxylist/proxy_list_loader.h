@@ -18,8 +18,10 @@ class ProxyItemSink {
 // The list's address in this build.
 extern const char kProxyListAddress[];
 
-// Locates the list file from "AppPath" (and stores its path in "CaleC"), then fills `sink` with the
-// file's entries in the file's order, downloading the list from `listAddress` first when asked to.
+// Locates the list file from "AppPath", then fills `sink` with the file's entries in the file's
+// order, downloading the list from `listAddress` first when asked to. Where the installation
+// folder cannot be written, the list is the user's own copy (see UserListFolder); "CaleC" names
+// the file used.
 //
 // A failed download never replaces a non-empty list file (the box is filled from the old file and
 // "UpdateProxy" keeps its value, so the next window tries again); a list file that cannot be

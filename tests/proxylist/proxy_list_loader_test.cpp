@@ -9,13 +9,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/install_folder.h"
 #include "tests/support/loopback.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/registry.h"
 
 namespace {
 
-constexpr char kSettingsKey[] = "Software\\Quillmask";
 using Items = std::deque<std::string>;
 
 std::string ReadBytes(const std::string& path) {
@@ -36,6 +36,7 @@ class ProxyListLoaderTest : public testing::Test {
     m_folder = std::string(temp) + "quillmask-list-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(m_folder.c_str(), nullptr);
     DeleteFileA(ListFile().c_str());
+    ClearUserState();
     testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
     testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder + "quillbar.dll");
   }
@@ -43,11 +44,13 @@ class ProxyListLoaderTest : public testing::Test {
     DeleteFileA(ListFile().c_str());
     RemoveDirectoryA(m_folder.c_str());
     testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
+    ClearUserState();
   }
 
   std::string ListFile() const { return m_folder + "sortedproxylist.txt"; }
-  static void RequestUpdate() { testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "UpdateProxy", 1); }
-  static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "UpdateProxy"); }
+  static void RequestUpdate() { testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 1); }
+  static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"); }
+  static std::optional<std::string> CaleC() { return testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "CaleC"); }
 
   static Items Load(const std::string& listAddress) {
     RecordingSink sink;
@@ -73,7 +76,7 @@ TEST_F(ProxyListLoaderTest, FillsFromTheFileInItsOrderWithoutDownloading) {
 
   EXPECT_EQ(Load(server.ListAddress()), (Items{"1.2.3.4:80- US", "\r\n5.6.7.8:3128- DE"}));
   EXPECT_TRUE(server.RequestHeads().empty());
-  EXPECT_EQ(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "CaleC"), Doubled(ListFile()));
+  EXPECT_EQ(CaleC(), Doubled(ListFile()));
   EXPECT_EQ(ReadBytes(ListFile()), "1.2.3.4:80- US<br />\r\n5.6.7.8:3128- DE<br />unterminated rest");
 }
 
@@ -148,19 +151,44 @@ TEST_F(ProxyListLoaderTest, FailedDownloadWithoutAListLeavesAnEmptyFile) {
   EXPECT_EQ(UpdateProxy(), 0u);
 }
 
-TEST_F(ProxyListLoaderTest, UnwritableListFileStillFillsTheBoxAndKeepsTheRequest) {
+TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCopy) {
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder + "missing folder\\quillbar.dll");
   RequestUpdate();
   TestHttpServer server({"a:1- X<br />b:2- Y<br />"});
   EXPECT_EQ(Load(server.ListAddress()), (Items{"a:1- X", "b:2- Y"}));
+  EXPECT_EQ(ReadBytes(UserListFile()), "a:1- X<br />b:2- Y<br />");
+  EXPECT_EQ(UpdateProxy(), 0u);
+  EXPECT_EQ(CaleC(), Doubled(UserListFile()));
+  // The next window reads the user's copy instead of downloading again.
+  EXPECT_EQ(Load(server.ListAddress()), (Items{"a:1- X", "b:2- Y"}));
+  EXPECT_EQ(server.RequestHeads().size(), 1u);
+
+  // Once the installation folder takes a refresh, its list is the one read: the copy goes.
+  testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder);
+  RequestUpdate();
+  TestHttpServer fresher({"c:3- Z<br />"});
+  EXPECT_EQ(Load(fresher.ListAddress()), Items{"c:3- Z"});
+  EXPECT_EQ(ReadBytes(ListFile()), "c:3- Z<br />");
+  EXPECT_EQ(GetFileAttributesA(UserListFile().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(CaleC(), Doubled(ListFile()));
+}
+
+TEST_F(ProxyListLoaderTest, ListNoFolderTakesStillFillsTheBoxAndKeepsTheRequest) {
+  testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder + "missing folder\\quillbar.dll");
+  const std::string userFolder = UserListFile().substr(0, UserListFile().rfind('\\'));
+  WriteBytes(userFolder, "a file where the user's folder would be");
+  RequestUpdate();
+  TestHttpServer server({"a:1- X<br />b:2- Y<br />"});
+  EXPECT_EQ(Load(server.ListAddress()), (Items{"a:1- X", "b:2- Y"}));
   EXPECT_EQ(UpdateProxy(), 1u);
+  DeleteFileA(userFolder.c_str());
 }
 
 TEST_F(ProxyListLoaderTest, AppPathFormsLocateTheSameFile) {
   WriteBytes(ListFile(), "a:1- X<br />");
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder);
   EXPECT_EQ(Load(DeadAddress()), Items{"a:1- X"});
-  EXPECT_EQ(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "CaleC"), Doubled(ListFile()));
+  EXPECT_EQ(CaleC(), Doubled(ListFile()));
 
   // Without a backslash: the bare file name, in the current folder.
   char previous[MAX_PATH];
@@ -168,7 +196,7 @@ TEST_F(ProxyListLoaderTest, AppPathFormsLocateTheSameFile) {
   ASSERT_TRUE(SetCurrentDirectoryA(m_folder.c_str()));
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", "quillbar.dll");
   EXPECT_EQ(Load(DeadAddress()), Items{"a:1- X"});
-  EXPECT_EQ(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "CaleC"), "sortedproxylist.txt");
+  EXPECT_EQ(CaleC(), "sortedproxylist.txt");
   SetCurrentDirectoryA(previous);
 }
 
