@@ -1,11 +1,14 @@
-// The one door through which the connection writer hands option lists to WinINet. It defaults to
-// InternetSetOptionA; tests put a recorder in its place to see what would be passed.
+// The doors through which the connection code hands option lists to WinINet and reads them back.
+// They default to InternetSetOptionA and InternetQueryOptionA; tests put recorders in their place
+// to see what would be passed, or to make a call fail.
 #pragma once
 
 #include <windows.h>
 #include <wininet.h>
 
 using InternetSetOptionFunc = BOOL(WINAPI*)(HINTERNET, DWORD, LPVOID, DWORD);
+using InternetQueryOptionFunc = BOOL(WINAPI*)(HINTERNET, DWORD, LPVOID, LPDWORD);
 
-// Installs `func` (nullptr restores InternetSetOptionA) and returns the one it replaces.
+// Install `func` (nullptr restores WinINet's own) and return the one replaced.
 InternetSetOptionFunc ReplaceInternetSetOption(InternetSetOptionFunc func);
+InternetQueryOptionFunc ReplaceInternetQueryOption(InternetQueryOptionFunc func);

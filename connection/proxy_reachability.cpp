@@ -32,10 +32,10 @@ bool ConnectOnce(const char* host, unsigned int port, DWORD& elapsed) {
 
 unsigned long TestProxy(HWND owner, const char* host, unsigned int port) {
   WSADATA data;
-  WSAStartup(MAKEWORD(1, 1), &data);  // a failure shows up in the calls that follow
+  const bool started = WSAStartup(MAKEWORD(1, 1), &data) == 0;  // without WinSock nothing is reachable
   DWORD elapsed = 0;
-  const bool reachable = host && ConnectOnce(host, port, elapsed);
-  WSACleanup();
+  const bool reachable = started && host && ConnectOnce(host, port, elapsed);
+  if (started) WSACleanup();
   if (!reachable) {
     AfxMessageBox(owner, kUnavailableText, kMessageCaption, MB_OK | MB_ICONHAND);
     return 0;

@@ -53,11 +53,11 @@ HIMAGELIST LoadStrip(UINT bitmapId) {
 
 // The machine's first IPv4 address, or "Unkwon IP".
 std::string LocalAddress() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(1, 1), &data);
-  char name[16] = {};
-  DWORD size = sizeof(name);
   std::string address = "Unkwon IP";
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return address;
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof(name);
   in_addr first;
   if (GetComputerNameA(name, &size) && FirstIPv4Address(name, first)) address = inet_ntoa(first);
   WSACleanup();
@@ -200,30 +200,44 @@ void CBandToolBar::ToggleProxy() {
   const bool selected = m_wndProxyCombo.GetSelectedChoice(choice);
 
   if (static_cast<DWORD>(EnabledSetting) != 0) {
-    SetToggleLook(false);
-    DisableConnectionProxy();
-    activeIP = std::string();
-    ShowStatus(activeIP);
-    EnabledSetting = 0;
+    if (DisableConnectionProxy()) {
+      SetToggleLook(false);
+      activeIP = std::string();
+      ShowStatus(activeIP);
+      EnabledSetting = 0;
+    } else {  // the proxy is still in use: so says everything the toolbar shows
+      AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
+    }
   } else if (!selected) {
     return;
   } else {
+    const bool lookedInUse = ToggleLooksInUse();
     SetToggleLook(true);  // the button reads "Disable" while the proxy is tested
     AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
-    if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
-      SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterLastWrite);
+    if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) == 0) {
+      if (std::string(activeIP).empty()) {
+        SetToggleLook(false);
+        EnabledSetting = 0;
+        activeIP = std::string();
+        ShowStatus(activeIP);
+      }
+    } else if (!SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterLastWrite, OwnSettings::Save)) {
+      SetToggleLook(lookedInUse);  // nothing changed
+      AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
+    } else {
       AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
       activeIP = choice.address;
       ShowStatus(activeIP);
       EnabledSetting = 1;
-    } else if (std::string(activeIP).empty()) {
-      SetToggleLook(false);
-      EnabledSetting = 0;
-      activeIP = std::string();
-      ShowStatus(activeIP);
     }
   }
   ::SetFocus(m_wndProxyCombo.m_hWnd);
+}
+
+bool CBandToolBar::ToggleLooksInUse() const {
+  TBBUTTON button = {};
+  return SendMessage(TB_GETBUTTON, kToggleButtonIndex, reinterpret_cast<LPARAM>(&button)) &&
+         button.iString == kProxyInUseLook.text;
 }
 
 void CBandToolBar::SetToggleLook(bool proxyInUse) {

@@ -53,6 +53,7 @@ class CBandToolBar : public CToolBarCtrl {
   void RequestListRefresh();
   // Gives the toggle the look of a proxy in use ("Disable") or of none ("Enable").
   void SetToggleLook(bool proxyInUse);
+  bool ToggleLooksInUse() const;
   BOOL AddImages();
   BOOL AddButtons();
   RECT ItemRect(int index) const;

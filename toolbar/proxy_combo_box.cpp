@@ -85,10 +85,14 @@ LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
 
   RegistryString activeIP(setting::kActiveIP);
   if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
-    AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
-    SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite);
-    ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    activeIP = choice.address;
+    // Success is told only once the settings took the proxy; the proxy in use before stays otherwise.
+    if (SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite)) {
+      AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
+      ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      activeIP = choice.address;
+    } else {
+      AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
+    }
   }
   if (m_pToolBar) m_pToolBar->ShowStatus(activeIP);
   return 0;
