@@ -2,7 +2,7 @@
 
 #include <shlguid.h>
 
-#include <new>
+#include "framework/com_guard.h"
 
 namespace {
 
@@ -12,22 +12,10 @@ constexpr POINTL kIntegral = {1, 1};
 constexpr POINTL kActualSize = {200, 25};
 constexpr DWORD kModeFlags = DBIMF_BREAK | DBIMF_BKCOLOR | DBIMF_VARIABLEHEIGHT;
 
-// Runs a COM method's body so that no C++ exception reaches the browser.
-template <class Body>
-HRESULT Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
-
 }  // namespace
 
 STDMETHODIMP CquillbarBand::SetSite(IUnknown* pUnkSite) {
-  return Guarded([&] { return TakeSite(pUnkSite); });
+  return GuardedCall([&] { return TakeSite(pUnkSite); });
 }
 
 HRESULT CquillbarBand::TakeSite(IUnknown* pUnkSite) {
@@ -56,10 +44,12 @@ HRESULT CquillbarBand::TakeSite(IUnknown* pUnkSite) {
   m_spWebBrowser.Release();
   services->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, reinterpret_cast<void**>(&m_spWebBrowser));
 
-  if (m_wndHost.m_hWnd) {
+  if (m_wndHost.m_hWnd && m_wndToolBar.m_pBand) {
     // A further site: the windows move over with their state rather than being made twice.
     return ::SetParent(m_wndHost.m_hWnd, m_hwndParent) ? S_OK : E_FAIL;
   }
+  // A first site, or one after the toolbar could not be made: what a failed attempt left goes.
+  m_wndHost.DestroyWindow();
   return CreateBandWindow() ? S_OK : E_FAIL;
 }
 
@@ -84,7 +74,7 @@ STDMETHODIMP CquillbarBand::HasFocusIO() {
 }
 
 STDMETHODIMP CquillbarBand::TranslateAcceleratorIO(MSG* pMsg) {
-  return Guarded([&] { return m_wndToolBar.TranslateAcceleratorIO(pMsg); });
+  return GuardedCall([&] { return m_wndToolBar.TranslateAcceleratorIO(pMsg); });
 }
 
 STDMETHODIMP CquillbarBand::GetWindow(HWND* phwnd) {

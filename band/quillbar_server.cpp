@@ -5,6 +5,7 @@
 
 #include "band/band_registration.h"
 #include "band/quillbar_band.h"
+#include "framework/com_guard.h"
 #include "framework/com_module.h"
 #include "framework/module.h"
 #include "framework/winapp.h"
@@ -40,9 +41,13 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
   return _Module.GetClassObject(rclsid, riid, ppv);
 }
 
-STDAPI DllRegisterServer() { return _Module.RegisterServer(); }
+STDAPI DllRegisterServer() {
+  return GuardedCall([] { return _Module.RegisterServer(); });
+}
 
 STDAPI DllUnregisterServer() {
-  RemoveToolbarValue();
-  return _Module.UnregisterServer();
+  return GuardedCall([] {
+    RemoveToolbarValue();
+    return _Module.UnregisterServer();
+  });
 }
