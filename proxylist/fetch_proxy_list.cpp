@@ -1,29 +1,17 @@
 #include "proxylist/fetch_proxy_list.h"
 
-#include <windows.h>
 #include <wininet.h>
 
 #include <cstdio>
+#include <new>
 
+#include "build_config.h"
 #include "framework/module.h"
 #include "proxylist/list_text.h"
 
+const DownloadLimits kListDownloadLimits = {QUILLMASK_LIST_TIMEOUT_MS, 3 * QUILLMASK_LIST_TIMEOUT_MS};
+
 namespace {
-
-class ScopedInternetHandle {
- public:
-  explicit ScopedInternetHandle(HINTERNET handle) : m_hInternet(handle) {}
-  ~ScopedInternetHandle() {
-    if (m_hInternet) InternetCloseHandle(m_hInternet);
-  }
-  ScopedInternetHandle(const ScopedInternetHandle&) = delete;
-  ScopedInternetHandle& operator=(const ScopedInternetHandle&) = delete;
-  HINTERNET Get() const { return m_hInternet; }
-  explicit operator bool() const { return m_hInternet != nullptr; }
-
- private:
-  HINTERNET m_hInternet;
-};
 
 struct ParsedAddress {
   std::string host;
@@ -48,17 +36,6 @@ bool ParseAddress(const std::string& address, ParsedAddress& parsed) {
   return !parsed.host.empty();
 }
 
-// The whole body, or false when a read fails.
-bool ReadBody(HINTERNET request, std::string& body) {
-  char buffer[4096];
-  for (;;) {
-    DWORD read = 0;
-    if (!InternetReadFile(request, buffer, sizeof(buffer), &read)) return false;
-    if (read == 0) return true;
-    body.append(buffer, read);
-  }
-}
-
 // The module's own name ("quillbar"), as the application's name is used for the user agent.
 std::string UserAgent() {
   char path[MAX_PATH] = {};
@@ -68,33 +45,179 @@ std::string UserAgent() {
   return name.substr(0, name.rfind('.'));
 }
 
-std::string Download(const std::string& address) {
-  ParsedAddress parsed;
-  if (!ParseAddress(address, parsed)) return std::string();
+// One download, shared by the thread that waits for it and the thread that makes it; the last of
+// the two to let go deletes it. Every WinINet handle it opens is closed exactly once, under the
+// lock: by the download when it is done, or by the waiting thread when time has run out (which
+// makes a call blocked on them return).
+class DownloadJob {
+ public:
+  DownloadJob(std::string address, const DownloadLimits& limits) : m_address(std::move(address)), m_limits(limits) {
+    InitializeCriticalSection(&m_lock);
+  }
+  DownloadJob(const DownloadJob&) = delete;
+  DownloadJob& operator=(const DownloadJob&) = delete;
 
-  ScopedInternetHandle session(
-      InternetOpenA(UserAgent().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  if (!session) return std::string();
-  ScopedInternetHandle connection(InternetConnectA(session.Get(), parsed.host.c_str(), parsed.port, nullptr, nullptr,
-                                                   INTERNET_SERVICE_HTTP, INTERNET_FLAG_KEEP_CONNECTION, 1));
-  if (!connection) return std::string();
-  ScopedInternetHandle request(HttpOpenRequestA(connection.Get(), "GET", parsed.path.c_str(), nullptr, nullptr,
-                                                nullptr, INTERNET_FLAG_KEEP_CONNECTION, 0));
-  if (!request) return std::string();
-  if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return std::string();
+  bool Started() const { return m_done != nullptr; }
+  void Release() {
+    if (InterlockedDecrement(&m_refs) == 0) delete this;
+  }
 
-  std::string body;
-  if (!ReadBody(request.Get(), body)) return std::string();
-  const std::string received = ExpandLineFeeds(body);
-  std::printf("\nContent %s\n", received.c_str());
-  return NormaliseListText(received);
+  // The download's thread.
+  void Run() {
+    std::string text;
+    try {
+      text = Download();
+    } catch (...) {  // out of memory: the download counts as failed
+      text.clear();
+    }
+    EnterCriticalSection(&m_lock);
+    CloseHandles();
+    if (!m_abandoned) m_result.swap(text);
+    LeaveCriticalSection(&m_lock);
+    SetEvent(m_done);
+  }
+
+  // The waiting thread: the list, or the empty text when it did not arrive in time.
+  std::string Wait() {
+    const bool finished = WaitForSingleObject(m_done, m_limits.wholeTimeoutMs) == WAIT_OBJECT_0;
+    EnterCriticalSection(&m_lock);
+    m_abandoned = !finished;
+    CloseHandles();
+    std::string result;
+    result.swap(m_result);
+    LeaveCriticalSection(&m_lock);
+    return result;
+  }
+
+ private:
+  ~DownloadJob() {
+    if (m_done) CloseHandle(m_done);
+    DeleteCriticalSection(&m_lock);
+  }
+
+  // Keeps `handle` for closing; false (and closed at once) when the download was abandoned.
+  bool Adopt(HINTERNET handle) {
+    if (!handle) return false;
+    EnterCriticalSection(&m_lock);
+    const bool kept = !m_abandoned && m_handleCount < kMaxHandles;
+    if (kept) {
+      m_handles[m_handleCount++] = handle;
+    } else {
+      InternetCloseHandle(handle);
+    }
+    LeaveCriticalSection(&m_lock);
+    return kept;
+  }
+
+  void CloseHandles() {  // caller holds m_lock; children first
+    while (m_handleCount > 0) InternetCloseHandle(m_handles[--m_handleCount]);
+  }
+
+  // Set on every handle: not every WinINet hands a session's time-outs down to its requests.
+  void SetTimeouts(HINTERNET handle) const {
+    DWORD timeout = m_limits.stepTimeoutMs;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+      InternetSetOptionA(handle, option, &timeout, sizeof(timeout));
+    }
+  }
+
+  // The whole body, or false when a read fails or the download was abandoned.
+  bool ReadBody(HINTERNET request, std::string& body) {
+    char buffer[4096];
+    for (;;) {
+      DWORD available = 0;
+      if (!InternetQueryDataAvailable(request, &available, 0, 0)) return false;
+      if (available == 0) return true;
+      if (Abandoned()) return false;
+      DWORD read = 0;
+      if (!InternetReadFile(request, buffer, available < sizeof(buffer) ? available : sizeof(buffer), &read)) {
+        return false;
+      }
+      if (read == 0) return true;
+      body.append(buffer, read);
+    }
+  }
+
+  bool Abandoned() {
+    EnterCriticalSection(&m_lock);
+    const bool abandoned = m_abandoned;
+    LeaveCriticalSection(&m_lock);
+    return abandoned;
+  }
+
+  std::string Download() {
+    ParsedAddress parsed;
+    if (!ParseAddress(m_address, parsed)) return std::string();
+
+    const HINTERNET session = InternetOpenA(UserAgent().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!Adopt(session)) return std::string();
+    SetTimeouts(session);
+    const HINTERNET connection = InternetConnectA(session, parsed.host.c_str(), parsed.port, nullptr, nullptr,
+                                                  INTERNET_SERVICE_HTTP, INTERNET_FLAG_KEEP_CONNECTION, 1);
+    if (!Adopt(connection)) return std::string();
+    SetTimeouts(connection);
+    const HINTERNET request = HttpOpenRequestA(connection, "GET", parsed.path.c_str(), nullptr, nullptr, nullptr,
+                                               INTERNET_FLAG_KEEP_CONNECTION, 0);
+    if (!Adopt(request)) return std::string();
+    SetTimeouts(request);
+    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return std::string();
+
+    std::string body;
+    if (!ReadBody(request, body)) return std::string();
+    const std::string received = ExpandLineFeeds(body);
+    std::printf("\nContent %s\n", received.c_str());
+    return NormaliseListText(received);
+  }
+
+  static constexpr int kMaxHandles = 3;
+  HANDLE m_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // set once the download is over
+  LONG m_refs = 2;  // the waiting thread's and the download's
+  CRITICAL_SECTION m_lock;
+  HINTERNET m_handles[kMaxHandles] = {};
+  int m_handleCount = 0;
+  bool m_abandoned = false;
+  const std::string m_address;
+  const DownloadLimits m_limits;
+  std::string m_result;
+};
+
+// The thread holds a reference to the module that runs it (taken by its starter), so that an
+// abandoned download cannot outlive its code.
+DWORD WINAPI DownloadThread(void* parameter) {
+  DownloadJob* const job = static_cast<DownloadJob*>(parameter);
+  job->Run();
+  job->Release();
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&DownloadThread), &self);
+  FreeLibraryAndExitThread(self, 0);
+}
+
+std::string Fetch(const std::string& address, const DownloadLimits& limits) {
+  DownloadJob* const job = new DownloadJob(address, limits);
+  HMODULE pinned = nullptr;  // released by the thread as it ends
+  HANDLE thread = nullptr;
+  if (job->Started() && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                           reinterpret_cast<LPCSTR>(&DownloadThread), &pinned)) {
+    thread = CreateThread(nullptr, 0, DownloadThread, job, 0, nullptr);
+    if (!thread) FreeLibrary(pinned);
+  }
+  if (!thread) {
+    job->Release();
+    job->Release();
+    return std::string();
+  }
+  CloseHandle(thread);
+  std::string result = job->Wait();
+  job->Release();
+  return result;
 }
 
 }  // namespace
 
-std::string FetchProxyList(const std::string& address) {
+std::string FetchProxyList(const std::string& address, const DownloadLimits& limits) {
   try {
-    return Download(address);
+    return Fetch(address, limits);
   } catch (...) {  // out of memory: the download counts as failed
     return std::string();
   }

@@ -1,10 +1,24 @@
 // Downloads the proxy list over HTTP, through the system's configured Internet proxy.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
+// How long a list download may keep its caller waiting.
+struct DownloadLimits {
+  DWORD stepTimeoutMs;   // connecting, sending, and each wait for data to arrive
+  DWORD wholeTimeoutMs;  // the whole download, however its server dawdles
+};
+
+// The build's limits.
+extern const DownloadLimits kListDownloadLimits;
+
 // GETs `address` ("http://host[:port]/path") and returns the body normalised into list entries
-// (see NormaliseListText); the empty text when anything failed. The status code is not examined:
-// an error page is processed like a list. Never throws, never shows a message; blocks its thread
-// for the whole download, with WinINet's own time limits.
-std::string FetchProxyList(const std::string& address);
+// (see NormaliseListText); the empty text when anything failed or time ran out. The status code is
+// not examined: an error page is processed like a list. Never throws, never shows a message.
+//
+// The download runs on a thread of its own, which the caller waits for at most
+// `limits.wholeTimeoutMs`; a download still running then is abandoned (its handles are closed,
+// and its thread ends on its own, keeping the module loaded until it has).
+std::string FetchProxyList(const std::string& address, const DownloadLimits& limits = kListDownloadLimits);

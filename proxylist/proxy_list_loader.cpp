@@ -56,8 +56,8 @@ std::string StoreList(const ListFiles& files, const std::string& text) {
 // Downloads the list, stores it and fills the box from the text in memory.
 void Refresh(ProxyItemSink& sink, const ListFiles& files, const std::string& current,
              std::optional<unsigned long long> currentSize, const std::string& listAddress,
-             RegistryDword& updateProxy, RegistryString& caleC) {
-  const std::string downloaded = FetchProxyList(listAddress);
+             const DownloadLimits& limits, RegistryDword& updateProxy, RegistryString& caleC) {
+  const std::string downloaded = FetchProxyList(listAddress, limits);
   if (downloaded.empty() && currentSize && *currentSize > 0) {
     // A failed download keeps the old list, and the request stands for the next window.
     if (const std::optional<std::string> old = ReadListFile(current)) FillFromListText(sink, *old);
@@ -71,7 +71,7 @@ void Refresh(ProxyItemSink& sink, const ListFiles& files, const std::string& cur
   }
 }
 
-void LoadInto(ProxyItemSink& sink, const std::string& listAddress) {
+void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits) {
   RegistryString appPath(setting::kAppPath);
   RegistryString caleC(setting::kCaleC);
   RegistryDword updateProxy(setting::kUpdateProxy);
@@ -89,14 +89,14 @@ void LoadInto(ProxyItemSink& sink, const std::string& listAddress) {
     if (const std::optional<std::string> text = ReadListFile(current)) FillFromListText(sink, *text);
     return;
   }
-  Refresh(sink, files, current, size, listAddress, updateProxy, caleC);
+  Refresh(sink, files, current, size, listAddress, limits, updateProxy, caleC);
 }
 
 }  // namespace
 
-void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress) {
+void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits) {
   try {
-    LoadInto(sink, listAddress);
+    LoadInto(sink, listAddress, limits);
   } catch (...) {
     // Out of memory: the items inserted so far stay, and the box is created all the same.
   }

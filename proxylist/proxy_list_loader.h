@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "proxylist/fetch_proxy_list.h"
+
 // Where the entries go: the proxy combo box, or a recorder in tests.
 class ProxyItemSink {
  public:
@@ -26,4 +28,5 @@ extern const char kProxyListAddress[];
 // A failed download never replaces a non-empty list file (the box is filled from the old file and
 // "UpdateProxy" keeps its value, so the next window tries again); a list file that cannot be
 // written does not stop the fill either (the downloaded text is used, "UpdateProxy" kept).
-void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress = kProxyListAddress);
+void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress = kProxyListAddress,
+                   const DownloadLimits& limits = kListDownloadLimits);

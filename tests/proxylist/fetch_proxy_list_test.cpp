@@ -82,4 +82,17 @@ TEST(FetchProxyListTest, UnreachableServerOrBadAddressGivesTheEmptyText) {
   EXPECT_EQ(FetchProxyList(""), "");
 }
 
+TEST(FetchProxyListTest, SilentOrTricklingServerFailsTheDownloadWithinTheBound) {
+  for (const auto pace : {TestHttpServer::Response::Pace::Silent, TestHttpServer::Response::Pace::Trickle}) {
+    SCOPED_TRACE(pace == TestHttpServer::Response::Pace::Silent ? "silent" : "trickling");
+    TestHttpServer::Response response{"a:1- X<br />"};
+    response.pace = pace;
+    TestHttpServer server(response);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(FetchProxyList(server.ListAddress(), {2000, 4000}), "");
+    // Not a speed check: without the bound this call would not return while the server dawdles.
+    EXPECT_LT(GetTickCount() - start, 20000u);
+  }
+}
+
 }  // namespace

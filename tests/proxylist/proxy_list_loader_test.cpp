@@ -2,6 +2,8 @@
 // registry, downloads from a real server on loopback.
 #include "proxylist/proxy_list_loader.h"
 
+#include "proxylist/fetch_proxy_list.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -52,9 +54,9 @@ class ProxyListLoaderTest : public testing::Test {
   static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"); }
   static std::optional<std::string> CaleC() { return testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "CaleC"); }
 
-  static Items Load(const std::string& listAddress) {
+  static Items Load(const std::string& listAddress, const DownloadLimits& limits = kListDownloadLimits) {
     RecordingSink sink;
-    LoadProxyList(sink, listAddress);
+    LoadProxyList(sink, listAddress, limits);
     return sink.items;
   }
 
@@ -141,6 +143,13 @@ TEST_F(ProxyListLoaderTest, FailedDownloadKeepsTheOldListAndTheRequest) {
   TestHttpServer errorPage({"<html>Service Unavailable</html>", "503 Service Unavailable"});
   EXPECT_EQ(Load(errorPage.ListAddress()), Items{"old:1- Old"});
   EXPECT_EQ(ReadBytes(ListFile()), "old:1- Old<br />");
+
+  TestHttpServer::Response silence;
+  silence.pace = TestHttpServer::Response::Pace::Silent;
+  TestHttpServer silent(silence);
+  EXPECT_EQ(Load(silent.ListAddress(), {500, 1500}), Items{"old:1- Old"});
+  EXPECT_EQ(ReadBytes(ListFile()), "old:1- Old<br />");
+  EXPECT_EQ(UpdateProxy(), 1u);
 }
 
 TEST_F(ProxyListLoaderTest, FailedDownloadWithoutAListLeavesAnEmptyFile) {

@@ -106,11 +106,23 @@ void TestHttpServer::Answer(SOCKET client) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_heads.push_back(head.substr(0, head.find("\r\n\r\n")));
   }
+  using Pace = Response::Pace;
+  if (m_response.pace == Pace::Silent) {
+    while (!m_stopping) Sleep(50);
+    return;
+  }
   const std::string header = "HTTP/1.1 " + m_response.status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
                              std::to_string(m_response.body.size()) +
                              "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
-  SendAll(client, header.data(), header.size());
   const size_t bodyBytes = m_response.closeMidBody ? m_response.body.size() / 2 : m_response.body.size();
-  SendAll(client, m_response.body.data(), bodyBytes);
+  const std::string answer = header + m_response.body.substr(0, bodyBytes);
+  if (m_response.pace == Pace::Trickle) {
+    for (size_t i = 0; i < answer.size() && !m_stopping; ++i) {
+      SendAll(client, &answer[i], 1);
+      for (int wait = 0; wait < 20 && !m_stopping; ++wait) Sleep(50);
+    }
+  } else {
+    SendAll(client, answer.data(), answer.size());
+  }
   shutdown(client, SD_SEND);
 }

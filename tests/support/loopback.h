@@ -43,6 +43,7 @@ class TestHttpServer : private WinsockUser {
     std::string body;
     std::string status = "200 OK";
     bool closeMidBody = false;  // announce the whole length, send half, close
+    enum class Pace { Whole, Silent, Trickle } pace = Pace::Whole;  // Silent: never answers; Trickle: a byte a second
   };
 
   explicit TestHttpServer(Response response);
