@@ -1,17 +1,24 @@
 // Prints how long the browser takes to open the band (CoCreateInstance, SetSite, GetBandInfo and
 // ShowDW) and to close it again, with the proxy box filled from a list file of 100 and of 10,000
 // entries (no download): median and fastest of repeated runs. Beside them, the time a bare
-// ComboBoxEx of the system takes to be made and filled with as many items.
+// ComboBoxEx of the system takes to be made and filled with as many items. Then how long the band
+// keeps the browser waiting when it must download the list from a server on the build's list host
+// that takes the request and never answers, or answers a byte a second.
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "build_config.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
 #include "host/server_registration.h"
@@ -94,6 +101,76 @@ void TimeBareComboBox(HWND frame, int entries, Timings& timings) {
   }
 }
 
+// A list server that reads one request, then sends nothing (or its answer a byte a second) until
+// it is stopped.
+class DawdlingServer {
+ public:
+  DawdlingServer(unsigned short port, bool trickle) : m_trickle(trickle) {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    m_listening = bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+                  listen(m_listener, 4) == 0;
+    if (m_listening) m_thread = std::thread([this] { Serve(); });
+  }
+  ~DawdlingServer() {
+    m_stopping = true;
+    closesocket(m_listener);
+    if (m_thread.joinable()) m_thread.join();
+    WSACleanup();
+  }
+  bool Listening() const { return m_listening; }
+
+ private:
+  void Serve() {
+    const SOCKET client = accept(m_listener, nullptr, nullptr);
+    if (client == INVALID_SOCKET) return;
+    char head[4096];
+    recv(client, head, sizeof(head), 0);
+    const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n127.0.0.1:1- X<br />";
+    for (size_t i = 0; !m_stopping; Sleep(1000)) {
+      if (m_trickle && i < answer.size()) send(client, &answer[i++], 1, 0);
+    }
+    closesocket(client);
+  }
+
+  const bool m_trickle;
+  SOCKET m_listener;
+  bool m_listening = false;
+  std::atomic<bool> m_stopping{false};
+  std::thread m_thread;
+};
+
+void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
+  const std::string host = QUILLMASK_LIST_HOST;
+  const std::string loopback = "127.0.0.1:";
+  if (host.compare(0, loopback.size(), loopback) != 0) {
+    std::printf("the list host %s is not on 127.0.0.1: no dawdling server timed\n", host.c_str());
+    return;
+  }
+  std::printf("band opening while the list server dawdles (time-outs %d ms, whole download %d ms)\n",
+              QUILLMASK_LIST_TIMEOUT_MS, 3 * QUILLMASK_LIST_TIMEOUT_MS);
+  for (const bool trickle : {false, true}) {
+    DawdlingServer server(static_cast<unsigned short>(std::atoi(host.c_str() + loopback.size())), trickle);
+    const char* const kind = trickle ? "a byte a second" : "never answers";
+    if (!server.Listening()) {
+      std::printf("%20s: the list host's port is taken\n", kind);
+      continue;
+    }
+    BandHost band;
+    LARGE_INTEGER start, opened;
+    QueryPerformanceCounter(&start);
+    const HRESULT result = band.Open(frame, clsid);
+    QueryPerformanceCounter(&opened);
+    band.Close();
+    std::printf("%20s: %10.0f ms (0x%08lX)\n", kind, Milliseconds(start, opened), static_cast<unsigned long>(result));
+  }
+}
+
 int Run(HWND frame, REFCLSID clsid) {
   const std::string folder = PrepareBenchFolder("quillmask-band-bench");
   const std::string listFile = BuildListPath(folder);
@@ -116,6 +193,8 @@ int Run(HWND frame, REFCLSID clsid) {
                 *std::min_element(timings.open.begin(), timings.open.end()), Median(timings.close),
                 Median(timings.bareBox));
   }
+  DeleteFileA(listFile.c_str());
+  if (exitCode == 0) TimeDawdlingServers(frame, clsid);  // no list file: the band downloads
   DeleteFileA(listFile.c_str());
   RemoveDirectoryA(folder.c_str());
   return exitCode;
