@@ -7,12 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "connection/connection_options.h"
 #include "connection/internet_option_seam.h"
+#include "tests/support/install_folder.h"
 #include "tests/support/registry.h"
+
+bool operator==(const ConnectionOptions& a, const ConnectionOptions& b) {
+  return a.flags == b.flags && a.proxyServer == b.proxyServer && a.proxyBypass == b.proxyBypass &&
+         a.autoConfigUrl == b.autoConfigUrl && a.autoDiscoveryFlags == b.autoDiscoveryFlags;
+}
 
 namespace {
 
@@ -41,6 +49,32 @@ struct RecordedCall {
 
 std::vector<RecordedCall> g_calls;
 
+// WinINet's per-connection settings as the fake keeps them: "LAN", or "dial-up " and the name.
+std::map<std::string, ConnectionOptions> g_stored;
+std::string g_refused;  // the connection whose writes the fake refuses, if any
+
+std::string ConnectionKey(const char* name) { return name ? std::string("dial-up ") + name : "LAN"; }
+
+bool IsText(DWORD option) {
+  return option == INTERNET_PER_CONN_PROXY_SERVER || option == INTERNET_PER_CONN_PROXY_BYPASS ||
+         option == INTERNET_PER_CONN_AUTOCONFIG_URL;
+}
+
+std::string* TextOf(ConnectionOptions& stored, DWORD option) {
+  switch (option) {
+    case INTERNET_PER_CONN_PROXY_SERVER: return &stored.proxyServer;
+    case INTERNET_PER_CONN_PROXY_BYPASS: return &stored.proxyBypass;
+    case INTERNET_PER_CONN_AUTOCONFIG_URL: return &stored.autoConfigUrl;
+    default: return nullptr;
+  }
+}
+
+DWORD* NumberOf(ConnectionOptions& stored, DWORD option) {
+  return option == INTERNET_PER_CONN_FLAGS ? &stored.flags
+         : option == INTERNET_PER_CONN_AUTODISCOVERY_FLAGS ? &stored.autoDiscoveryFlags
+                                                           : nullptr;
+}
+
 BOOL WINAPI RecordInternetSetOption(HINTERNET internet, DWORD option, LPVOID buffer, DWORD length) {
   EXPECT_EQ(internet, nullptr);
   RecordedCall call;
@@ -52,13 +86,41 @@ BOOL WINAPI RecordInternetSetOption(HINTERNET internet, DWORD option, LPVOID buf
     call.listSize = list->dwSize;
     if (list->pszConnection) call.connection = list->pszConnection;
     call.optionCount = list->dwOptionCount;
+    const std::string key = ConnectionKey(list->pszConnection);
+    if (key == g_refused) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
     for (DWORD i = 0; i < list->dwOptionCount; ++i) {
       const INTERNET_PER_CONN_OPTIONA& o = list->pOptions[i];
-      const bool isText = o.dwOption == INTERNET_PER_CONN_PROXY_SERVER || o.dwOption == INTERNET_PER_CONN_PROXY_BYPASS;
-      call.options.push_back({o.dwOption, isText ? 0 : o.Value.dwValue, isText ? o.Value.pszValue : ""});
+      const std::string text = IsText(o.dwOption) && o.Value.pszValue ? o.Value.pszValue : "";
+      call.options.push_back({o.dwOption, IsText(o.dwOption) ? 0 : o.Value.dwValue, text});
+      if (std::string* stored = TextOf(g_stored[key], o.dwOption)) *stored = text;
+      if (DWORD* stored = NumberOf(g_stored[key], o.dwOption)) *stored = o.Value.dwValue;
     }
   }
   g_calls.push_back(call);
+  return TRUE;
+}
+
+BOOL WINAPI AnswerInternetQueryOption(HINTERNET internet, DWORD option, LPVOID buffer, LPDWORD length) {
+  EXPECT_EQ(internet, nullptr);
+  EXPECT_EQ(option, static_cast<DWORD>(INTERNET_OPTION_PER_CONNECTION_OPTION));
+  const auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTA*>(buffer);
+  EXPECT_EQ(*length, sizeof(*list));
+  ConnectionOptions& stored = g_stored[ConnectionKey(list->pszConnection)];
+  for (DWORD i = 0; i < list->dwOptionCount; ++i) {
+    INTERNET_PER_CONN_OPTIONA& o = list->pOptions[i];
+    if (const std::string* text = TextOf(stored, o.dwOption)) {
+      o.Value.pszValue = nullptr;
+      if (!text->empty()) {
+        o.Value.pszValue = static_cast<char*>(GlobalAlloc(GMEM_FIXED, text->size() + 1));
+        memcpy(o.Value.pszValue, text->c_str(), text->size() + 1);
+      }
+    } else if (DWORD* number = NumberOf(stored, o.dwOption)) {
+      o.Value.dwValue = *number;
+    }
+  }
   return TRUE;
 }
 
@@ -77,7 +139,11 @@ class ConnectionWriterTest : public testing::Test {
  protected:
   void SetUp() override {
     g_calls.clear();
+    g_stored.clear();
+    g_refused.clear();
+    ClearUserState();
     ReplaceInternetSetOption(RecordInternetSetOption);
+    ReplaceInternetQueryOption(AnswerInternetQueryOption);
     // Decoys under the wrong roots: the writer must not read these.
     testreg::SetDword(HKEY_LOCAL_MACHINE, kInternetSettings, "EnableAutodial", 7);
     testreg::SetDword(HKEY_LOCAL_MACHINE, kInternetSettings, "NoNetAutodial", 7);
@@ -85,6 +151,8 @@ class ConnectionWriterTest : public testing::Test {
   }
   void TearDown() override {
     ReplaceInternetSetOption(nullptr);
+    ReplaceInternetQueryOption(nullptr);
+    ClearUserState();
     testreg::DeleteValue(HKEY_LOCAL_MACHINE, kInternetSettings, "EnableAutodial");
     testreg::DeleteValue(HKEY_LOCAL_MACHINE, kInternetSettings, "NoNetAutodial");
     testreg::DeleteKey(HKEY_CURRENT_USER, kAutoDial);
@@ -191,6 +259,81 @@ TEST_F(ConnectionWriterTest, WritesTheChosenConnectionsInOrderForEveryCombinatio
   }
 }
 
+void SetActiveIP(const std::string& proxy) { testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", proxy); }
+
+constexpr char kOwnSettingsKey[] = "Software\\Quillmask\\OwnConnectionSettings";
+
+// Switched on, moved to another proxy of the list, switched on again over its own proxy (as the
+// toggle does after a failed test), then off: each connection has its user's own options back.
+TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBack) {
+  const ConnectionOptions cases[] = {
+      {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "*.corp.example;<local>", "", 0},
+      {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL, "", "", "http://config.corp.example/proxy.pac", 0},
+      {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, "", "", "", AUTO_PROXY_FLAG_USER_SET | AUTO_PROXY_FLAG_ALWAYS_DETECT},
+      {PROXY_TYPE_DIRECT, "", "", "", 0},
+  };
+  Configure(1u, 1u, "My ISP");  // both connections
+  for (const ConnectionOptions& own : cases) {
+    SCOPED_TRACE("flags " + std::to_string(own.flags));
+    ConnectionOptions dialUpOwn = own;
+    dialUpOwn.proxyBypass += ";dial-up";
+    g_stored = {{"LAN", own}, {"dial-up My ISP", dialUpOwn}};
+    SetActiveIP("");
+
+    ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save));
+    SetActiveIP("10.0.0.1:80");
+    ASSERT_TRUE(SetConnectionOptions("10.0.0.2:81", ChangeNotice::AfterEachWrite));
+    SetActiveIP("10.0.0.2:81");
+    ASSERT_TRUE(SetConnectionOptions("10.0.0.3:82", ChangeNotice::AfterLastWrite, OwnSettings::Save));
+    SetActiveIP("10.0.0.3:82");
+    EXPECT_EQ(g_stored["LAN"].proxyServer, "10.0.0.3:82");
+
+    ASSERT_TRUE(DisableConnectionProxy());
+    EXPECT_TRUE(g_stored["LAN"] == own);
+    EXPECT_TRUE(g_stored["dial-up My ISP"] == dialUpOwn);
+    EXPECT_FALSE(testreg::KeyExists(HKEY_CURRENT_USER, kOwnSettingsKey)) << "forgotten once given back";
+
+    // With nothing kept, switching off means a direct connection.
+    g_stored["LAN"].flags = PROXY_TYPE_PROXY;
+    ASSERT_TRUE(DisableConnectionProxy());
+    EXPECT_EQ(g_stored["LAN"].flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
+  }
+}
+
+TEST_F(ConnectionWriterTest, SettingsTheUserChangedWhileTheProxyWasOnStand) {
+  g_stored["LAN"] = {PROXY_TYPE_DIRECT, "", "", "", 0};
+  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save));
+  SetActiveIP("10.0.0.1:80");
+  const ConnectionOptions changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
+  g_stored["LAN"] = changed;
+
+  ASSERT_TRUE(DisableConnectionProxy());
+  EXPECT_TRUE(g_stored["LAN"] == changed);
+  EXPECT_FALSE(testreg::KeyExists(HKEY_CURRENT_USER, kOwnSettingsKey));
+}
+
+TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
+  Configure(1u, 1u, "My ISP");
+  const ConnectionOptions own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "<local>", "", 0};
+  g_stored = {{"LAN", own}, {"dial-up My ISP", own}};
+  g_refused = "LAN";  // the second of the two writes
+  SetLastError(0);
+  EXPECT_FALSE(SetConnectionOptions("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(g_stored["dial-up My ISP"] == own) << "the first connection's write is taken back";
+  EXPECT_FALSE(testreg::KeyExists(HKEY_CURRENT_USER, kOwnSettingsKey)) << "nothing kept for a change that failed";
+
+  // A refused switch-off fails too, and keeps the user's options for the next attempt.
+  g_refused.clear();
+  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save));
+  SetActiveIP("10.0.0.1:80");
+  g_refused = "LAN";
+  EXPECT_FALSE(DisableConnectionProxy());
+  g_refused.clear();
+  EXPECT_TRUE(DisableConnectionProxy());
+  EXPECT_TRUE(g_stored["LAN"] == own);
+}
+
 // The LAN connection's settings as WinINet reports them.
 struct LanProxy {
   DWORD flags = 0;
@@ -222,20 +365,35 @@ LanProxy QueryLanProxy() {
   return result;
 }
 
-TEST(ConnectionWriterOnWineTest, ChangesTheStoredLanProxySettings) {
+TEST(ConnectionWriterOnWineTest, ChangesTheStoredLanProxySettingsAndGivesTheUsersBack) {
   testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+  ClearUserState();
+  const ConnectionOptions own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0};
+  ASSERT_TRUE(WriteConnectionOptions(nullptr, own));
 
-  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:3128 "));
+  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999 ", ChangeNotice::AfterLastWrite, OwnSettings::Save));
   const LanProxy set = QueryLanProxy();
   // Wine answers the flags 3 (direct and proxy) written as just "proxy".
   EXPECT_EQ(set.flags & PROXY_TYPE_PROXY, static_cast<DWORD>(PROXY_TYPE_PROXY));
-  EXPECT_EQ(set.server, "127.0.0.1:3128 ");
+  EXPECT_EQ(set.server, "127.0.0.1:9999 ");
   EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable"), 1u);
-  EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer"), "127.0.0.1:3128 ");
+  EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer"), "127.0.0.1:9999 ");
 
+  {  // Settings the user may not write: refused for real, and nothing changes.
+    testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
+    EXPECT_FALSE(SetConnectionOptions("127.0.0.1:7777"));
+    EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer"), "127.0.0.1:9999 ");
+  }
+
+  SetActiveIP("127.0.0.1:9999 ");
   ASSERT_TRUE(DisableConnectionProxy());
+  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable"), 1u);
+  EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer"), "127.0.0.1:3128");
+
+  ASSERT_TRUE(DisableConnectionProxy());  // nothing kept: direct
   EXPECT_EQ(QueryLanProxy().flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
   EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable"), 0u);
+  ClearUserState();
 }
 
 }  // namespace

@@ -160,17 +160,21 @@ TEST_F(ProxyListLoaderTest, FailedDownloadWithoutAListLeavesAnEmptyFile) {
   EXPECT_EQ(UpdateProxy(), 0u);
 }
 
+// A standard user: neither the installation folder nor the machine's settings key can be written.
 TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCopy) {
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder + "missing folder\\quillbar.dll");
   RequestUpdate();
   TestHttpServer server({"a:1- X<br />b:2- Y<br />"});
-  EXPECT_EQ(Load(server.ListAddress()), (Items{"a:1- X", "b:2- Y"}));
-  EXPECT_EQ(ReadBytes(UserListFile()), "a:1- X<br />b:2- Y<br />");
-  EXPECT_EQ(UpdateProxy(), 0u);
-  EXPECT_EQ(CaleC(), Doubled(UserListFile()));
-  // The next window reads the user's copy instead of downloading again.
-  EXPECT_EQ(Load(server.ListAddress()), (Items{"a:1- X", "b:2- Y"}));
-  EXPECT_EQ(server.RequestHeads().size(), 1u);
+  {
+    testreg::ReadOnlyKey machine(HKEY_LOCAL_MACHINE, kSettingsKey);
+    EXPECT_EQ(Load(server.ListAddress()), (Items{"a:1- X", "b:2- Y"}));
+    EXPECT_EQ(ReadBytes(UserListFile()), "a:1- X<br />b:2- Y<br />");
+    EXPECT_EQ(UpdateProxy(), 0u);
+    EXPECT_EQ(CaleC(), Doubled(UserListFile()));
+    // The next window reads the user's copy instead of downloading again.
+    EXPECT_EQ(Load(server.ListAddress()), (Items{"a:1- X", "b:2- Y"}));
+    EXPECT_EQ(server.RequestHeads().size(), 1u);
+  }
 
   // Once the installation folder takes a refresh, its list is the one read: the copy goes.
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder);

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
+#include "tests/support/install_folder.h"
 #include "tests/support/registry.h"
 #include "tests/support/wine_paths.h"
 
@@ -79,29 +83,50 @@ class ResetProgramTest : public testing::Test {
     DeleteFileA(WindowsPathFromUnix(OPENED_ADDRESSES_FILE).c_str());
     testreg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", "Browsers", RECORD_BROWSER_SCRIPT);
     testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+    ClearUserState();
   }
+
+  void TearDown() override { ClearUserState(); }
 
   // Starts quillstop with a proxy in use, checks its dialog, answers it and waits for the end.
   void RunAndAnswer(Answer answer) {
     ASSERT_TRUE(SetConnectionOptions("127.0.0.1:3128"));
     ASSERT_EQ(LanProxyFlags() & PROXY_TYPE_PROXY, static_cast<DWORD>(PROXY_TYPE_PROXY));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    AnswerTheQuestion(answer, [] {
+      EXPECT_EQ(LanProxyFlags(), static_cast<DWORD>(PROXY_TYPE_DIRECT)) << "the proxy is off before the question";
+    });
+  }
 
+  void Start() {
     std::string commandLine = "\"" + ProgramPath() + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
     ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process))
+                               &m_process))
         << commandLine;
-    CloseHandle(process.hThread);
+    CloseHandle(m_process.hThread);
+  }
 
-    const HWND dialog = WaitForDialog(process.dwProcessId, process.hProcess);
+  // The next "Quillmask" window of the started quillstop; ends it and fails when none appears.
+  HWND NextDialog() {
+    const HWND dialog = WaitForDialog(m_process.dwProcessId, m_process.hProcess);
     if (!dialog) {
-      TerminateProcess(process.hProcess, 1);
-      CloseHandle(process.hProcess);
-      FAIL() << "no Quillmask dialog appeared";
+      TerminateProcess(m_process.hProcess, 1);
+      ADD_FAILURE() << "no Quillmask dialog appeared";
     }
-    EXPECT_EQ(LanProxyFlags(), static_cast<DWORD>(PROXY_TYPE_DIRECT)) << "the proxy is off before the question";
+    return dialog;
+  }
+
+  // Waits for the question of the started quillstop, runs `whileAsking`, answers and waits for the end.
+  void AnswerTheQuestion(Answer answer, const std::function<void()>& whileAsking) {
+    PROCESS_INFORMATION& process = m_process;
+    const HWND dialog = NextDialog();
+    if (!dialog) {
+      CloseHandle(process.hProcess);
+      return;
+    }
+    whileAsking();
     CheckDialog(dialog);
 
     const HWND yes = GetDlgItem(dialog, IDOK);
@@ -124,6 +149,8 @@ class ResetProgramTest : public testing::Test {
     CloseHandle(process.hProcess);
     EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "quillstop ends once answered";
   }
+
+  PROCESS_INFORMATION m_process = {};
 
   static void CheckDialog(HWND dialog) {
     EXPECT_EQ(WindowText(dialog), "Quillmask");
@@ -216,6 +243,34 @@ TEST_F(ResetProgramTest, NoEscapeAndTheCloseBoxOpenNothing) {
   }
   Sleep(1500);  // long enough for a browser started by any of them to have recorded its address
   EXPECT_TRUE(OpenedAddresses().empty());
+}
+
+// The user's own proxy, kept when the toolbar switched its own on, is what quillstop gives back.
+// Where it may not write the settings it says so, then asks all the same.
+TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
+  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
+  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999", ChangeNotice::AfterLastWrite, OwnSettings::Save));
+  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "127.0.0.1:9999");
+  {
+    testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const HWND box = NextDialog();
+    ASSERT_TRUE(box);
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      texts.push_back(WindowText(child));
+    }
+    EXPECT_NE(std::find(texts.begin(), texts.end(), kProxyNotRemovedText), texts.end());
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    while (IsWindow(box)) Sleep(20);
+    AnswerTheQuestion(Answer::No, [] {});
+    EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer"), "127.0.0.1:9999");
+  }
+  ASSERT_NO_FATAL_FAILURE(Start());
+  AnswerTheQuestion(Answer::No, [] {
+    EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable"), 1u);
+    EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer"), "127.0.0.1:3128");
+  });
 }
 
 }  // namespace

@@ -131,14 +131,6 @@ TEST_F(BandToolBarTest, EnterInTheEditFieldInsertsAndSelectsTheText) {
   EXPECT_EQ(toolBar.TranslateAcceleratorIO(&enter), S_FALSE) << "only while the box has the focus";
 }
 
-// Opening and closing the list sends CBN_CLOSEUP to the toolbar, which reflects it to the box.
-void CloseList(CBandToolBar& toolBar, int select) {
-  const HWND combo = toolBar.m_wndProxyCombo.GetComboBoxCtrl();
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
-  SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
-  SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
-}
-
 TEST_F(BandToolBarTest, ClosingTheListTestsAndAppliesTheChosenProxy) {
   LoopbackListener proxy;
   const std::string live = "127.0.0.1:" + std::to_string(proxy.Port());

@@ -3,6 +3,9 @@
 // stored settings, which the tests read back.
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
 #include "settings/shared_registry_dword.h"
 #include "tests/support/loopback.h"
@@ -199,6 +202,121 @@ TEST_F(ToolBarCommandsTest, EnabledTwoCountsAsSwitchedOn) {
   EXPECT_EQ(StoredEnabled(), 0u);
   EXPECT_EQ(ActiveIP(), "");
   EXPECT_EQ(ToggleText(toolBar), "Enable");
+}
+
+// A standard user's browser may not write the machine's settings key; at low integrity not even
+// the user's own. Switching on, changing proxies, off, on again, off and asking for a new list all
+// work all the same, nothing claims a success that did not happen, and switching off gives the
+// user's own proxy back.
+TEST_F(ToolBarCommandsTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
+  struct Case {
+    const char* name;
+    bool userKeyLocked;
+    bool lowKeyLocked;
+    const char* stateKey;  // where the user's state lands; nullptr: only in the process's memory
+  };
+  const Case cases[] = {
+      {"machine key read-only", false, false, kSettingsKey},
+      {"user's key read-only too", true, false, kLowIntegritySettingsKey},
+      {"every key read-only", true, true, nullptr},
+  };
+  LoopbackListener first, second;
+  const std::string one = "127.0.0.1:" + std::to_string(first.Port());
+  const std::string two = "127.0.0.1:" + std::to_string(second.Port());
+  const ConnectionOptions own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0};
+  WriteList(one + "- One<br />" + two + "- Two<br />");
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ClearUserState();
+    ASSERT_TRUE(WriteConnectionOptions(nullptr, own));
+    testreg::ReadOnlyKey machine(HKEY_LOCAL_MACHINE, kSettingsKey);
+    std::optional<testreg::ReadOnlyKey> user, low;
+    if (c.userKeyLocked) user.emplace(HKEY_CURRENT_USER, kSettingsKey);
+    if (c.lowKeyLocked) low.emplace(HKEY_CURRENT_USER, kLowIntegritySettingsKey);
+
+    CBandToolBar toolBar;
+    ASSERT_TRUE(Create(toolBar));
+    MessageBoxRecorder boxes;
+    Select(toolBar, 0);
+    Click(toolBar, ID_PROXY_TOGGLE);
+    EXPECT_EQ(ProxyServer(), one);
+    CloseList(toolBar, 1);
+    EXPECT_EQ(ProxyServer(), two);
+    EXPECT_EQ(toolBar.m_wndIpLabel.GetWindowText(), "Your IP is: " + two);
+    Click(toolBar, ID_PROXY_TOGGLE);
+    EXPECT_EQ(ToggleText(toolBar), "Enable");
+    EXPECT_EQ(ProxyEnable(), 1u);
+    EXPECT_EQ(ProxyServer(), own.proxyServer) << "the user's own proxy is back";
+    Click(toolBar, ID_PROXY_TOGGLE);
+    EXPECT_EQ(ToggleText(toolBar), "Disable");
+    EXPECT_EQ(ProxyServer(), two);
+    EXPECT_EQ(static_cast<DWORD>(RegistryDword(setting::kEnabled)), 1u);
+    Click(toolBar, ID_UPDATE_PROXY_LIST);
+    Click(toolBar, ID_PROXY_TOGGLE);
+    EXPECT_EQ(ToggleText(toolBar), "Enable");
+    EXPECT_EQ(ProxyServer(), own.proxyServer);
+
+    EXPECT_EQ(boxes.Boxes().size(), 7u);  // three tests of a proxy, with success each time, and the refresh
+    for (const RecordedMessageBox& box : boxes.Boxes()) EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(static_cast<DWORD>(RegistryDword(setting::kEnabled)), 0u);
+    EXPECT_EQ(static_cast<DWORD>(RegistryDword(setting::kUpdateProxy)), 1u);
+    EXPECT_FALSE(testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Enabled"));
+    if (c.stateKey) {
+      EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, c.stateKey, "UpdateProxy"), 1u);
+      EXPECT_NE(testreg::GetString(HKEY_CURRENT_USER, c.stateKey, "LocalIP").value_or("").find(" [Local IP]"),
+                std::string::npos);
+    }
+  }
+  ClearUserState();
+}
+
+TEST_F(ToolBarCommandsTest, RefusedSettingsWriteIsReportedAndChangesNothing) {
+  LoopbackListener first, second;
+  const std::string one = "127.0.0.1:" + std::to_string(first.Port());
+  const std::string two = "127.0.0.1:" + std::to_string(second.Port());
+  WriteList(one + "- One<br />" + two + "- Two<br />");
+  CBandToolBar toolBar;
+  ASSERT_TRUE(Create(toolBar));
+  Select(toolBar, 0);
+  const std::string label = toolBar.m_wndIpLabel.GetWindowText();
+  const auto expectError = [&](const RecordedMessageBox& box, const char* text, HWND owner) {
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "Quillmask");
+    EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONHAND));
+    EXPECT_EQ(box.owner, owner);
+  };
+  {
+    testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
+    MessageBoxRecorder boxes;
+    Click(toolBar, ID_PROXY_TOGGLE);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    expectError(boxes.Boxes()[1], kProxyNotSetText, toolBar.m_hWnd);
+    EXPECT_EQ(ToggleText(toolBar), "Enable");
+    EXPECT_EQ(StoredEnabled(), 0u);
+    EXPECT_EQ(ActiveIP(), "");
+    EXPECT_EQ(toolBar.m_wndIpLabel.GetWindowText(), label);
+    EXPECT_EQ(ProxyEnable(), 0u);
+  }
+  {
+    MessageBoxRecorder boxes;
+    Click(toolBar, ID_PROXY_TOGGLE);
+  }
+  ASSERT_EQ(ProxyServer(), one);
+  testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
+  MessageBoxRecorder boxes;
+  CloseList(toolBar, 1);  // another proxy
+  ASSERT_EQ(boxes.Boxes().size(), 2u);
+  expectError(boxes.Boxes()[1], kProxyNotSetText, toolBar.m_wndProxyCombo.m_hWnd);
+  EXPECT_EQ(ActiveIP(), one);
+  EXPECT_EQ(toolBar.m_wndIpLabel.GetWindowText(), "Your IP is: " + one);
+  Click(toolBar, ID_PROXY_TOGGLE);  // off
+  ASSERT_EQ(boxes.Boxes().size(), 3u);
+  expectError(boxes.Boxes()[2], kProxyNotRemovedText, toolBar.m_hWnd);
+  EXPECT_EQ(ToggleText(toolBar), "Disable");
+  EXPECT_EQ(StoredEnabled(), 1u);
+  EXPECT_EQ(ActiveIP(), one);
+  EXPECT_EQ(ProxyServer(), one);
 }
 
 }  // namespace

@@ -52,3 +52,11 @@ class BandToolBarTest : public testing::Test {
 inline std::string LocalLabel() {
   return "Your IP is: " + testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "LocalIP").value_or("?");
 }
+
+// Opening and closing the list sends CBN_CLOSEUP to the toolbar, which reflects it to the box.
+inline void CloseList(CBandToolBar& toolBar, int select) {
+  const HWND combo = toolBar.m_wndProxyCombo.GetComboBoxCtrl();
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
+  SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+}
