@@ -3,7 +3,7 @@ BUILD ?= build
 GENERATOR := -G Ninja -DCMAKE_BUILD_TYPE=Release
 ARCHS := x86_64 i686
 
-.PHONY: test run screenshot bench build deps $(ARCHS:%=configure-%)
+.PHONY: test run screenshot bench build package deps $(ARCHS:%=configure-%)
 
 test: build
 	tools/run-tests $(BUILD)/x86_64 $(ARGS)
@@ -14,6 +14,11 @@ run: build
 # The demo on a private display even where there is one of your own: only its screenshot is left.
 screenshot: build
 	DISPLAY= tools/run-demo $(BUILD)/x86_64
+
+# Both installers, quillmask-<version>-x64-setup.exe and -x86-setup.exe, in $(BUILD)/packages
+# (every build makes them).
+package: build
+	@ls -l $(BUILD)/packages/*-setup.exe
 
 bench: build
 	tools/run-wine $(BUILD)/x86_64 $(BUILD)/x86_64/bin/proxylist_bench.exe

@@ -88,18 +88,19 @@ class ResetProgramTest : public testing::Test {
 
   void TearDown() override { ClearUserState(); }
 
-  // Starts quillstop with a proxy in use, checks its dialog, answers it and waits for the end.
-  void RunAndAnswer(Answer answer) {
+  // Starts quillstop with a proxy in use and `arguments` after its name, checks its dialog,
+  // answers it and waits for the end.
+  void RunAndAnswer(Answer answer, const std::string& arguments = "") {
     ASSERT_TRUE(SetConnectionOptions("127.0.0.1:3128"));
     ASSERT_EQ(LanProxyFlags() & PROXY_TYPE_PROXY, static_cast<DWORD>(PROXY_TYPE_PROXY));
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Start(arguments));
     AnswerTheQuestion(answer, [] {
       EXPECT_EQ(LanProxyFlags(), static_cast<DWORD>(PROXY_TYPE_DIRECT)) << "the proxy is off before the question";
     });
   }
 
-  void Start() {
-    std::string commandLine = "\"" + ProgramPath() + "\"";
+  void Start(const std::string& arguments = "") {
+    std::string commandLine = "\"" + ProgramPath() + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -235,11 +236,13 @@ TEST_F(ResetProgramTest, YesOpensThePollPageExactlyOnce) {
   EXPECT_TRUE(IsPollPage(opened[0])) << opened[0];
 }
 
-// Run three times in a row: each run switches the proxy off again and asks again.
+// Run three times in a row: each run switches the proxy off again and asks again. Only "/S"
+// itself keeps quillstop from asking: near misses of it ask as no argument does.
 TEST_F(ResetProgramTest, NoEscapeAndTheCloseBoxOpenNothing) {
-  for (Answer answer : {Answer::No, Answer::Escape, Answer::CloseBox}) {
-    SCOPED_TRACE(static_cast<int>(answer));
-    RunAndAnswer(answer);
+  const std::pair<Answer, const char*> runs[] = {{Answer::No, ""}, {Answer::Escape, "/s"}, {Answer::CloseBox, "/S /S"}};
+  for (const auto& [answer, arguments] : runs) {
+    SCOPED_TRACE(arguments);
+    RunAndAnswer(answer, arguments);
   }
   Sleep(1500);  // long enough for a browser started by any of them to have recorded its address
   EXPECT_TRUE(OpenedAddresses().empty());
@@ -271,6 +274,33 @@ TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
     EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable"), 1u);
     EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer"), "127.0.0.1:3128");
   });
+}
+
+// Run by the silent uninstaller: the proxy goes off and quillstop ends by itself, without a window.
+TEST_F(ResetProgramTest, SilentSwitchResetsTheProxyAndShowsNothing) {
+  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:3128"));
+  ASSERT_NO_FATAL_FAILURE(Start("/S"));
+  const PROCESS_INFORMATION& process = m_process;
+  bool windowShown = false;
+  DWORD waited = WAIT_TIMEOUT;
+  for (int i = 0; i < 400 && waited == WAIT_TIMEOUT; ++i) {
+    waited = WaitForSingleObject(process.hProcess, 25);
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      windowShown |= owner == process.dwProcessId && IsWindowVisible(window);
+    }
+  }
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hProcess);
+  ASSERT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "quillstop /S waits for nobody";
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_FALSE(windowShown);
+  EXPECT_EQ(LanProxyFlags(), static_cast<DWORD>(PROXY_TYPE_DIRECT));
+  Sleep(500);
+  EXPECT_TRUE(OpenedAddresses().empty());
 }
 
 }  // namespace

@@ -1,0 +1,180 @@
+; Quillmask's installer. makensis builds it twice from this script, once per architecture:
+;   ARCH=x64  quillmask-<version>-x64-setup.exe, for the 64-bit browser
+;   ARCH=x86  quillmask-<version>-x86-setup.exe, for the 32-bit browser (the default one on 64-bit
+;             Windows)
+; Defined on makensis's command line: VERSION (the build's project version), ARCH, BIN_DIR (the
+; folder holding that architecture's quillbar.dll and quillstop.exe), ICON, OUT_FILE.
+;
+; Installs per machine: the two files into Program Files\Quillmask, the band registered by its own
+; DllRegisterServer, "AppPath", the uninstaller and its Add or Remove Programs entry. Installing
+; again upgrades in place and keeps the list file and the settings. /S installs and uninstalls
+; without a window.
+
+Unicode true
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+  !define REG_VIEW 64
+  !define DISPLAY_NAME "Quillmask (64-bit)"
+!else if "${ARCH}" == "x86"
+  Target x86-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES"
+  !define REG_VIEW 32
+  !define DISPLAY_NAME "Quillmask"
+!else
+  !error "ARCH must be x64 or x86"
+!endif
+
+!define SETTINGS_KEY "Software\Quillmask"
+!define LOW_SETTINGS_KEY "Software\AppDataLow\Software\Quillmask"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmask"
+!define LIST_FILE "sortedproxylist.txt"
+
+Name "${DISPLAY_NAME}"
+Caption "${DISPLAY_NAME} Setup"
+UninstallCaption "${DISPLAY_NAME} Uninstall"
+OutFile "${OUT_FILE}"
+InstallDir "${PROGRAM_FILES}\Quillmask"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+BrandingText "Quillmask ${VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 ProductName "Quillmask"
+VIAddVersionKey /LANG=1033 CompanyName "Quillmask"
+VIAddVersionKey /LANG=1033 FileDescription "${DISPLAY_NAME} Setup"
+VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 LegalCopyright "Quillmask"
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpgrade
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "Quillmask is installed. Open the browser again and choose Quillmask under View > Toolbars."
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+Var Upgrading  ; "1" when an installation is already there: it is upgraded in place
+
+Function .onInit
+  SetRegView ${REG_VIEW}
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    StrCpy $INSTDIR $0
+    StrCpy $Upgrading 1
+  ${EndIf}
+FunctionEnd
+
+Function SkipDirectoryOnUpgrade
+  ${If} $Upgrading == 1
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Section "Quillmask"
+  SetOutPath "$INSTDIR"
+  ; An open browser may still hold the old band: set it aside, to go at the next restart.
+  ClearErrors
+  Delete "$INSTDIR\quillbar.dll"
+  ${If} ${Errors}
+    Delete "$INSTDIR\quillbar.dll.old"
+    Rename "$INSTDIR\quillbar.dll" "$INSTDIR\quillbar.dll.old"
+    Delete /REBOOTOK "$INSTDIR\quillbar.dll.old"
+  ${EndIf}
+  File "${BIN_DIR}/quillbar.dll"
+  File "${BIN_DIR}/quillstop.exe"
+
+  ClearErrors
+  RegDLL "$INSTDIR\quillbar.dll"
+  ${If} ${Errors}
+    ; Nothing half done stays behind: the registration written so far, and on a first
+    ; installation the files.
+    UnRegDLL "$INSTDIR\quillbar.dll"
+    ${If} $Upgrading != 1
+      Delete "$INSTDIR\quillbar.dll"
+      Delete "$INSTDIR\quillstop.exe"
+      SetOutPath "$TEMP"  ; the installer's working folder cannot be removed
+      RMDir "$INSTDIR"
+    ${EndIf}
+    MessageBox MB_OK|MB_ICONSTOP "The Quillmask toolbar could not be registered with the browser, so Quillmask was not installed." /SD IDOK
+    Abort "The toolbar could not be registered."
+  ${EndIf}
+
+  WriteRegStr HKLM "${SETTINGS_KEY}" "AppPath" "$INSTDIR\"
+
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Quillmask"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\quillstop.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  ${If} ${RebootFlag}
+    MessageBox MB_OK|MB_ICONINFORMATION "Close every browser window and open the browser again to use this version of Quillmask." /SD IDOK
+  ${EndIf}
+SectionEnd
+
+Function un.onInit
+  SetRegView ${REG_VIEW}
+FunctionEnd
+
+Section "Uninstall"
+  ; quillstop puts the connection's proxy back first, then asks its question; silently it asks
+  ; nothing, so that no one is waited for.
+  ${If} ${FileExists} "$INSTDIR\quillstop.exe"
+    ${If} ${Silent}
+      ExecWait '"$INSTDIR\quillstop.exe" /S'
+    ${Else}
+      ExecWait '"$INSTDIR\quillstop.exe"'
+    ${EndIf}
+  ${EndIf}
+
+  ; The band removes its own registration (class, ProgIDs, type library, toolbar value).
+  ClearErrors
+  UnRegDLL "$INSTDIR\quillbar.dll"
+  ${If} ${Errors}
+    DetailPrint "quillbar.dll could not remove its registration."
+  ${EndIf}
+
+  ; A DLL still loaded by an open browser goes at the next restart.
+  Delete /REBOOTOK "$INSTDIR\quillbar.dll"
+  Delete /REBOOTOK "$INSTDIR\quillbar.dll.old"
+  Delete "$INSTDIR\quillstop.exe"
+  Delete "$INSTDIR\${LIST_FILE}"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir /REBOOTOK "$INSTDIR"
+
+  DeleteRegKey HKLM "${SETTINGS_KEY}"
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  DeleteRegKey HKCU "${LOW_SETTINGS_KEY}"
+  SetShellVarContext current
+  Delete "$LOCALAPPDATA\Quillmask\${LIST_FILE}"
+  RMDir "$LOCALAPPDATA\Quillmask"
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ${If} ${RebootFlag}
+    MessageBox MB_OK|MB_ICONINFORMATION "An open browser window is still using Quillmask. Its last files will be removed when Windows restarts." /SD IDOK
+  ${EndIf}
+SectionEnd
