@@ -315,7 +315,6 @@ TEST_F(InstallerTest, SilentUninstallPutsTheProxyBackAndLeavesNothing) {
   // The user's own state, as the toolbar keeps it.
   testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "");
   testreg::SetString(HKEY_CURRENT_USER, kLowSettingsKey, "ActiveIP", "");
-  WriteFile(UserListFolder() + "sortedproxylist.txt", "127.0.0.1:8003- User's copy<br />");
 
   // The user's own proxy before Quillmask's, then Quillmask's switched on through the toolbar.
   testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettingsKey, "EnableAutodial");
@@ -334,6 +333,8 @@ TEST_F(InstallerTest, SilentUninstallPutsTheProxyBackAndLeavesNothing) {
   }
   ASSERT_EQ(String(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyServer"), live);
   ASSERT_EQ(GetModuleHandleA("quillbar.dll"), nullptr) << "the browser is closed";
+  // A copy of the list the user kept while the installation folder could not be written.
+  WriteFile(UserListFolder() + "sortedproxylist.txt", "127.0.0.1:8003- User's copy<br />");
 
   RecordOpenedAddresses();
   const Outcome run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
