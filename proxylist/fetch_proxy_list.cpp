@@ -4,8 +4,10 @@
 #include <wininet.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "framework/module.h"
+#include "proxylist/list_address.h"
 #include "proxylist/list_text.h"
 
 namespace {
@@ -24,29 +26,6 @@ class ScopedInternetHandle {
  private:
   HINTERNET m_hInternet;
 };
-
-struct ParsedAddress {
-  std::string host;
-  std::string path;
-  INTERNET_PORT port = INTERNET_DEFAULT_HTTP_PORT;
-};
-
-bool ParseAddress(const std::string& address, ParsedAddress& parsed) {
-  char host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
-  char path[INTERNET_MAX_PATH_LENGTH + 1] = {};
-  URL_COMPONENTSA parts = {};
-  parts.dwStructSize = sizeof(parts);
-  parts.lpszHostName = host;
-  parts.dwHostNameLength = sizeof(host);
-  parts.lpszUrlPath = path;
-  parts.dwUrlPathLength = sizeof(path);
-  if (!InternetCrackUrlA(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) return false;
-  parsed.host.assign(host, parts.dwHostNameLength);
-  parsed.path.assign(path, parts.dwUrlPathLength);
-  // An explicit port is honoured; otherwise the default HTTP port.
-  parsed.port = parts.nPort ? parts.nPort : INTERNET_DEFAULT_HTTP_PORT;
-  return !parsed.host.empty();
-}
 
 // The whole body, or false when a read fails.
 bool ReadBody(HINTERNET request, std::string& body) {
@@ -69,16 +48,16 @@ std::string UserAgent() {
 }
 
 std::string Download(const std::string& address) {
-  ParsedAddress parsed;
-  if (!ParseAddress(address, parsed)) return std::string();
+  const std::optional<ListAddress> parsed = ParseListAddress(address);
+  if (!parsed) return std::string();
 
   ScopedInternetHandle session(
       InternetOpenA(UserAgent().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return std::string();
-  ScopedInternetHandle connection(InternetConnectA(session.Get(), parsed.host.c_str(), parsed.port, nullptr, nullptr,
+  ScopedInternetHandle connection(InternetConnectA(session.Get(), parsed->host.c_str(), parsed->port, nullptr, nullptr,
                                                    INTERNET_SERVICE_HTTP, INTERNET_FLAG_KEEP_CONNECTION, 1));
   if (!connection) return std::string();
-  ScopedInternetHandle request(HttpOpenRequestA(connection.Get(), "GET", parsed.path.c_str(), nullptr, nullptr,
+  ScopedInternetHandle request(HttpOpenRequestA(connection.Get(), "GET", parsed->path.c_str(), nullptr, nullptr,
                                                 nullptr, INTERNET_FLAG_KEEP_CONNECTION, 0));
   if (!request) return std::string();
   if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return std::string();
