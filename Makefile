@@ -23,6 +23,7 @@ package: build
 bench: build
 	tools/run-wine $(BUILD)/x86_64 $(BUILD)/x86_64/bin/proxylist_bench.exe
 	tools/run-wine $(BUILD)/x86_64 $(BUILD)/x86_64/bin/band_creation_bench.exe
+	tools/run-download-bench $(BUILD)/x86_64
 
 build: deps $(ARCHS:%=configure-%)
 	cmake --build $(BUILD)/x86_64

@@ -146,18 +146,18 @@ class DawdlingServer {
 };
 
 void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
-  const std::string host = QUILLMASK_LIST_HOST;
-  const std::string loopback = "127.0.0.1:";
-  if (host.compare(0, loopback.size(), loopback) != 0) {
-    std::printf("the list host %s is not on 127.0.0.1: no dawdling server timed\n", host.c_str());
+  const std::string server = QUILLMASK_LIST_SERVER;
+  const std::string loopback = "http://127.0.0.1:";
+  if (server.compare(0, loopback.size(), loopback) != 0) {
+    std::printf("the list server %s is not http://127.0.0.1:PORT: no dawdling server timed\n", server.c_str());
     return;
   }
   std::printf("band opening while the list server dawdles (time-outs %d ms, whole download %d ms)\n",
               QUILLMASK_LIST_TIMEOUT_MS, 3 * QUILLMASK_LIST_TIMEOUT_MS);
   for (const bool trickle : {false, true}) {
-    DawdlingServer server(static_cast<unsigned short>(std::atoi(host.c_str() + loopback.size())), trickle);
+    DawdlingServer dawdler(static_cast<unsigned short>(std::atoi(server.c_str() + loopback.size())), trickle);
     const char* const kind = trickle ? "a byte a second" : "never answers";
-    if (!server.Listening()) {
+    if (!dawdler.Listening()) {
       std::printf("%20s: the list host's port is taken\n", kind);
       continue;
     }

@@ -1,4 +1,6 @@
-// Downloads the proxy list over HTTP, through the system's configured Internet proxy.
+// Downloads the proxy list over HTTP or HTTPS, through the system's configured Internet proxy.
+// Over HTTPS the server's certificate must be for the host, from a trusted authority, in date and
+// not revoked (its revocation must be checkable); anything else fails the download, with no dialog.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +16,7 @@ struct DownloadLimits {
 // The build's limits.
 extern const DownloadLimits kListDownloadLimits;
 
-// GETs `address` ("http://host[:port]/path") and returns the body normalised into list entries
+// GETs `address` ("http[s]://host[:port]/path") and returns the body normalised into list entries
 // (see NormaliseListText); the empty text when anything failed or time ran out. The status code is
 // not examined: an error page is processed like a list. Never throws, never shows a message.
 //

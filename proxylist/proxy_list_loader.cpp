@@ -11,7 +11,7 @@
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
 
-const char kProxyListAddress[] = "http://" QUILLMASK_LIST_HOST "/services/nimbus/proxy/sortedproxylist.txt";
+const char kProxyListAddress[] = QUILLMASK_LIST_SERVER "/services/nimbus/proxy/sortedproxylist.txt";
 
 namespace {
 

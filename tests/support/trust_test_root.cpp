@@ -1,0 +1,46 @@
+// Makes a test authority a trusted root of the Wine prefix, in the local machine's "Root" store;
+// earlier authorities of the same name go first, so runs do not pile up roots.
+//   trust_test_root.exe CERTIFICATE.der
+// Run it before the processes that are to trust it: a root added inside a process is not seen by
+// that process's own downloads.
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: trust_test_root CERTIFICATE.der\n");
+    return 2;
+  }
+  std::ifstream file(argv[1], std::ios::binary);
+  const std::string der((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  PCCERT_CONTEXT root = CertCreateCertificateContext(
+      X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
+  if (!root) {
+    std::fprintf(stderr, "trust_test_root: %s is no DER certificate (error %lu)\n", argv[1], GetLastError());
+    return 1;
+  }
+  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+  if (!store) {
+    std::fprintf(stderr, "trust_test_root: cannot open the Root store (error %lu)\n", GetLastError());
+    CertFreeCertificateContext(root);
+    return 1;
+  }
+  // Deleting a certificate frees its context, so the search starts again after each one.
+  while (PCCERT_CONTEXT old = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
+                                                         &root->pCertInfo->Subject, nullptr)) {
+    if (!CertDeleteCertificateFromStore(old)) break;
+  }
+  // Wine writes the store's changes to the registry at its closing only when nothing else holds
+  // it, which a deleted certificate's context still does: commit them explicitly.
+  const BOOL added = CertAddCertificateContextToStore(store, root, CERT_STORE_ADD_REPLACE_EXISTING, nullptr) &&
+                     CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+  if (!added) std::fprintf(stderr, "trust_test_root: adding the root failed (error %lu)\n", GetLastError());
+  CertCloseStore(store, 0);
+  CertFreeCertificateContext(root);
+  return added ? 0 : 1;
+}
