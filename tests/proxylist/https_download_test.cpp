@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr char kSettingsKey[] = "Software\\Quillmask";
 constexpr char kListPath[] = "/services/nimbus/proxy/sortedproxylist.txt";
 constexpr char kServedList[] = "10.8.0.1:3128- Over TLS<br />10.8.0.2:8080- Over TLS too<br />";
 constexpr char kOldList[] = "old:1- Old<br />";
@@ -72,13 +71,13 @@ class HttpsDownloadTest : public testing::Test {
   // Fills a box from `address` as a user's "Update list" does, the old list file in place.
   Items LoadOverOldList(const std::string& address) {
     m_folder.WriteList(kOldList);
-    testreg::SetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "UpdateProxy", 1);
+    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 1);
     RecordingSink sink;
     LoadProxyList(sink, address);
     return sink.items;
   }
   std::string ListFile() const { return ReadFile(m_folder.ListFile()); }
-  static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_LOCAL_MACHINE, kSettingsKey, "UpdateProxy"); }
+  static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"); }
 
   InstallFolder m_folder{"https"};
 };
