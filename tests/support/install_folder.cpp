@@ -19,6 +19,9 @@ InstallFolder::InstallFolder(const std::string& name) {
   ClearUserState();
   testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_path);
+  // A list in place: a toolbar made here never reaches for the build's list server, which the
+  // tests do not own.
+  WriteList("127.0.0.1:9- Nowhere<br />");
 }
 
 InstallFolder::~InstallFolder() {

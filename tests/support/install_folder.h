@@ -1,6 +1,6 @@
 // A fresh installation folder for one test process, named by "AppPath" in a fresh machine
-// settings key ("Software\Quillmask"), with none of the user's toolbar state; the folder, its list
-// file, the keys and the user's state go when the object does.
+// settings key ("Software\Quillmask"), holding a list of one entry, with none of the user's toolbar
+// state; the folder, its list file, the keys and the user's state go when the object does.
 #pragma once
 
 #include <string>
