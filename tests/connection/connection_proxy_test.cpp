@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -20,21 +21,19 @@ constexpr char kAutoDial[] = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
 using Calls = std::vector<std::string>;
 using Options = ConnectionOptions;
 
+using Stored = std::map<DWORD, std::string>;  // a connection's options by number (numbers in decimal)
 Calls g_calls;  // a line per call: "LAN F3 S10.0.0.1:80 Blocal" (the options by letter), "changed", "refresh"
-std::map<std::string, Options> g_stored;  // each connection's options: "LAN", "'dial-up name'"
-std::string g_refused;                    // the connection whose writes WinINet refuses
+std::map<std::string, Stored> g_stored;  // each connection's options, as WinINet keeps them: "LAN", "'dial-up name'"
+std::string g_refused;                   // the connection whose writes WinINet refuses
 
 std::string Connection(const INTERNET_PER_CONN_OPTION_LISTA* list) {
   return list->pszConnection ? "'" + std::string(list->pszConnection) + "'" : "LAN";
 }
-std::string* Text(Options& o, DWORD id) {
-  std::string* const texts[] = {&o.proxyServer, &o.proxyBypass, &o.autoConfigUrl};
-  return id >= INTERNET_PER_CONN_PROXY_SERVER && id <= INTERNET_PER_CONN_AUTOCONFIG_URL ? texts[id - 2] : nullptr;
-}
-DWORD& Number(Options& o, DWORD id) { return id == INTERNET_PER_CONN_FLAGS ? o.flags : o.autoDiscoveryFlags; }
-bool operator==(const Options& a, const Options& b) {
-  return std::tie(a.flags, a.proxyServer, a.proxyBypass, a.autoConfigUrl, a.autoDiscoveryFlags) ==
-         std::tie(b.flags, b.proxyServer, b.proxyBypass, b.autoConfigUrl, b.autoDiscoveryFlags);
+bool IsText(DWORD id) { return id >= INTERNET_PER_CONN_PROXY_SERVER && id <= INTERNET_PER_CONN_AUTOCONFIG_URL; }
+Stored AsStored(const Options& o) {
+  return {{INTERNET_PER_CONN_FLAGS, std::to_string(o.flags)}, {INTERNET_PER_CONN_PROXY_SERVER, o.proxyServer},
+          {INTERNET_PER_CONN_PROXY_BYPASS, o.proxyBypass}, {INTERNET_PER_CONN_AUTOCONFIG_URL, o.autoConfigUrl},
+          {INTERNET_PER_CONN_AUTODISCOVERY_FLAGS, std::to_string(o.autoDiscoveryFlags)}};
 }
 
 BOOL WINAPI FakeSetOption(HINTERNET internet, DWORD option, LPVOID buffer, DWORD length) {
@@ -47,14 +46,12 @@ BOOL WINAPI FakeSetOption(HINTERNET internet, DWORD option, LPVOID buffer, DWORD
   }
   EXPECT_TRUE(!internet && length == sizeof(*list) && list->dwSize == length);
   if (Connection(list) == g_refused) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
-  Options& stored = g_stored[Connection(list)];
   g_calls.push_back(Connection(list));
-  for (const INTERNET_PER_CONN_OPTIONA& o : std::vector(list->pOptions, list->pOptions + list->dwOptionCount)) {
-    std::string* text = Text(stored, o.dwOption);
-    if (text) *text = o.Value.pszValue ? o.Value.pszValue : "";
-    if (!text) Number(stored, o.dwOption) = o.Value.dwValue;
-    g_calls.back() += std::string(" ") + " FSBUD?"[std::min<DWORD>(o.dwOption, 6)] +
-                      (text ? *text : std::to_string(o.Value.dwValue));
+  for (DWORD i = 0; i < list->dwOptionCount; ++i) {
+    const INTERNET_PER_CONN_OPTIONA& o = list->pOptions[i];
+    std::string& value = g_stored[Connection(list)][o.dwOption];
+    value = !IsText(o.dwOption) ? std::to_string(o.Value.dwValue) : o.Value.pszValue ? o.Value.pszValue : "";
+    g_calls.back() += std::string(" ") + " FSBUD?"[std::min<DWORD>(o.dwOption, 6)] + value;
   }
   return TRUE;
 }
@@ -62,12 +59,12 @@ BOOL WINAPI FakeSetOption(HINTERNET internet, DWORD option, LPVOID buffer, DWORD
 BOOL WINAPI FakeQueryOption(HINTERNET internet, DWORD option, LPVOID buffer, LPDWORD length) {
   auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTA*>(buffer);
   EXPECT_TRUE(!internet && option == INTERNET_OPTION_PER_CONNECTION_OPTION && *length == sizeof(*list));
-  Options& stored = g_stored[Connection(list)];
   for (DWORD i = 0; i < list->dwOptionCount; ++i) {
     INTERNET_PER_CONN_OPTIONA& o = list->pOptions[i];
-    const std::string* text = Text(stored, o.dwOption);
-    if (!text) o.Value.dwValue = Number(stored, o.dwOption);
-    if (text) o.Value.pszValue = text->empty() ? nullptr : strcpy(static_cast<char*>(GlobalAlloc(0, text->size() + 1)), text->c_str());
+    const std::string& value = g_stored[Connection(list)][o.dwOption];
+    if (!IsText(o.dwOption)) o.Value.dwValue = std::strtoul(value.c_str(), nullptr, 10);
+    if (IsText(o.dwOption) && !value.empty()) o.Value.pszValue = static_cast<char*>(GlobalAlloc(0, value.size() + 1));
+    if (IsText(o.dwOption)) value.empty() ? o.Value.pszValue = nullptr : strcpy(o.Value.pszValue, value.c_str());
   }
   return TRUE;
 }
@@ -143,33 +140,34 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
     SCOPED_TRACE("flags " + std::to_string(own.flags));
     Options dialUpOwn = own;
     dialUpOwn.proxyBypass += ";dial-up";
-    g_stored = {{"LAN", own}, {"'My ISP'", dialUpOwn}};
+    g_stored = {{"LAN", AsStored(own)}, {"'My ISP'", AsStored(dialUpOwn)}};
     SetActiveIP("");
     switchOn("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save);
     switchOn("10.0.0.2:81", ChangeNotice::AfterEachWrite, OwnSettings::Keep);
     switchOn("10.0.0.3:82", ChangeNotice::AfterLastWrite, OwnSettings::Save);
     ASSERT_TRUE(DisableConnectionProxy());
-    EXPECT_TRUE(g_stored["LAN"] == own && g_stored["'My ISP'"] == dialUpOwn);
+    EXPECT_EQ(g_stored["LAN"], AsStored(own));
+    EXPECT_EQ(g_stored["'My ISP'"], AsStored(dialUpOwn));
     EXPECT_FALSE(OwnKept()) << "forgotten once given back";
   }
   // Settings the user changed while the toolbar's proxy was on stand.
   switchOn("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save);
   const Options changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
-  g_stored["LAN"] = changed;
+  g_stored["LAN"] = AsStored(changed);
   ASSERT_TRUE(DisableConnectionProxy());
-  EXPECT_TRUE(g_stored["LAN"] == changed);
+  EXPECT_EQ(g_stored["LAN"], AsStored(changed));
   EXPECT_FALSE(OwnKept());
 }
 
 TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   Configure(1, 1, "My ISP");
   const Options own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "<local>", "", 0};
-  g_stored = {{"LAN", own}, {"'My ISP'", own}};
+  g_stored = {{"LAN", AsStored(own)}, {"'My ISP'", AsStored(own)}};
   g_refused = "LAN";  // the second of the two writes
   SetLastError(0);
   EXPECT_FALSE(SetConnectionOptions("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_TRUE(g_stored["'My ISP'"] == own) << "the first connection's write is taken back";
+  EXPECT_EQ(g_stored["'My ISP'"], AsStored(own)) << "the first connection's write is taken back";
   EXPECT_FALSE(OwnKept()) << "nothing kept for a change that failed";
   // A refused switch-off fails too, and keeps the user's options for the next attempt.
   g_refused.clear();
@@ -179,7 +177,7 @@ TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   EXPECT_FALSE(DisableConnectionProxy());
   g_refused.clear();
   EXPECT_TRUE(DisableConnectionProxy());
-  EXPECT_TRUE(g_stored["LAN"] == own);
+  EXPECT_EQ(g_stored["LAN"], AsStored(own));
 }
 
 // "ProxyEnable ProxyServer" of the LAN connection as Wine stores them.

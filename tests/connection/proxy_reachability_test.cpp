@@ -38,10 +38,8 @@ TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneAMessage
       ASSERT_EQ(boxes.Boxes().size(), shown + !c.reachable);
       if (c.reachable) continue;
       const RecordedMessageBox& box = boxes.Boxes().back();
-      EXPECT_EQ(box.owner, owner);
+      EXPECT_EQ(std::tie(box.owner, box.caption, box.type), std::make_tuple(owner, "Quillmask", UINT{MB_OK | MB_ICONHAND}));
       EXPECT_EQ(box.text.substr(0, 19), "UNAVAILABLE PROXY!\n");
-      EXPECT_EQ(box.caption, "Quillmask");
-      EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONHAND));
     }
   }
   EXPECT_EQ(NextHandleValue(), before);

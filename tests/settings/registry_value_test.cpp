@@ -11,15 +11,14 @@
 namespace {
 
 constexpr char kKey[] = "Software\\QuillmaskTest", kLowKey[] = "Software\\AppDataLow\\Software\\QuillmaskTest";
-constexpr char kNumber[] = "Software\\QuillmaskTest\\Number", kText[] = "Software\\QuillmaskTest\\Text";
+constexpr char kNumber[] = "Software\\QuillmaskTest\\Number";
 
 TEST(SplitRegistryPathTest, GivesKeyPathAndValueNameWhateverTheBackslashes) {
   const char* const cases[][3] = {{"Software\\Quillmask\\Enabled", "Software\\Quillmask", "Enabled"},
                                   {"\\\\\\Software\\Quillmask\\\\Enabled", "Software\\Quillmask", "Enabled"},
                                   {"\\Enabled", "", "Enabled"}, {"Software\\", "Software", ""}, {"\\\\", "", ""}};
   for (const auto& c : cases) {
-    EXPECT_EQ(SplitRegistryPath(c[0]).keyPath, c[1]) << c[0];
-    EXPECT_EQ(SplitRegistryPath(c[0]).valueName, c[2]) << c[0];
+    EXPECT_EQ(SplitRegistryPath(c[0]).keyPath + "|" + SplitRegistryPath(c[0]).valueName, c[1] + std::string("|") + c[2]);
   }
 }
 

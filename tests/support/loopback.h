@@ -5,10 +5,8 @@
 #include <winsock2.h>
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 // A TCP socket listening on 127.0.0.1 (WinSock started while it lives).
 class LoopbackListener {
@@ -41,14 +39,13 @@ class TestHttpServer : public LoopbackListener {
   ~TestHttpServer();
   // The list's address on this server: "http://<host>:<port>/services/nimbus/proxy/sortedproxylist.txt".
   std::string ListAddress(const std::string& host = "127.0.0.1") const;
-  std::vector<std::string> RequestHeads();  // the request line and header lines of each request so far
+  int Requests() const { return m_requests; }  // received so far
 
  private:
   void Serve();
 
   const Response m_response;
   std::atomic<bool> m_stopping{false};
-  std::mutex m_lock;
-  std::vector<std::string> m_heads;
+  std::atomic<int> m_requests{0};
   std::thread m_thread;
 };
