@@ -1,47 +1,53 @@
-// The pure text logic of the proxy list.
+// The pure text logic of the proxy list and its address.
 #include "proxylist/list_text.h"
 
 #include <gtest/gtest.h>
 
+#include "proxylist/list_address.h"
+
 namespace {
 
-using Entries = std::vector<std::string_view>;
-
-TEST(CutEntriesTest, TakesTheTextBeforeEachTerminatorAndDropsTheRest) {
-  EXPECT_EQ(CutEntries("1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />trailing text"),
-            (Entries{"1.2.3.4:80- US", "5.6.7.8:3128- DE"}));
-  EXPECT_EQ(CutEntries("no terminator at all"), Entries{});
-  EXPECT_EQ(CutEntries(""), Entries{});
-  EXPECT_EQ(CutEntries("a<br /><br />b<br />"), (Entries{"a", "", "b"}));
-  EXPECT_EQ(CutEntries("a<br />\r\nb<br />\r\n"), (Entries{"a", "\r\nb"}));
-  EXPECT_EQ(CutEntries("a<br /<br />"), Entries{"a<br /"});
-  EXPECT_EQ(CutEntries("a<BR />"), Entries{});
-}
-
-TEST(NormaliseListTextTest, CutsTheMarkerUnlessItOpensTheEntry) {
-  EXPECT_EQ(NormaliseListText("1.2.3.4:80- US<supports POST> yes<br />"
-                              "<supports POST>5.6.7.8:80- DE<br />"
-                              "9.9.9.9:8080- FR<br />"
-                              "lost without terminator"),
-            "1.2.3.4:80- US<br /><supports POST>5.6.7.8:80- DE<br />9.9.9.9:8080- FR<br />");
-  EXPECT_EQ(NormaliseListText("a<supports POST>b<supports POST>c<br />"), "a<br />");
+TEST(ListTextTest, CutsEntriesAtTerminatorsAndNormalisesADownloadedBody) {
+  using Entries = std::vector<std::string_view>;
+  EXPECT_EQ(CutEntries("1.2.3.4:80- US<br />\r\n5.6.7.8:3128- DE<br />trailing text"),
+            (Entries{"1.2.3.4:80- US", "\r\n5.6.7.8:3128- DE"}));
+  EXPECT_EQ(CutEntries("a<br /><br />b<br /<br />c<BR />"), (Entries{"a", "", "b<br /"}));
+  EXPECT_EQ(CutEntries("no terminator"), Entries{});
+  // The marker is cut unless it opens the entry; text after the last terminator goes.
+  EXPECT_EQ(NormaliseListText("1.2.3.4:80- US<supports POST> yes<br /><supports POST>5.6.7.8:80- DE<br />"
+                              "a<supports POST>b<supports POST>c<br />lost"),
+            "1.2.3.4:80- US<br /><supports POST>5.6.7.8:80- DE<br />a<br />");
   EXPECT_EQ(NormaliseListText("<html>Not Found</html>"), "");
-  EXPECT_EQ(NormaliseListText(""), "");
 }
 
-TEST(LineBreakTest, ExpandsLineFeedsAndReadsTextModeFiles) {
-  EXPECT_EQ(ExpandLineFeeds("a\nb\r\nc\r"), "a\r\nb\r\r\nc\r");
-  EXPECT_EQ(ExpandLineFeeds(std::string_view("\0\n", 2)), std::string("\0\r\n", 3));
+TEST(ListTextTest, ExpandsLineFeedsAndReadsTextModeFilesAndFindsTheListBesideTheApp) {
+  EXPECT_EQ(ExpandLineFeeds(std::string_view("a\nb\r\nc\r\0\n", 9)), std::string("a\r\nb\r\r\nc\r\0\r\n", 12));
   EXPECT_EQ(TextModeRead("a\r\nb\nc\r\r\nd\r"), "a\nb\nc\r\nd\r");
-  EXPECT_EQ(TextModeRead(ExpandLineFeeds("x\ny\n")), "x\ny\n");
+  EXPECT_EQ(BuildListPath("C:\\Programs\\\\Q\\tool.exe"), "C:\\\\Programs\\\\\\\\Q\\\\sortedproxylist.txt");
+  EXPECT_EQ(BuildListPath("no backslash"), "sortedproxylist.txt");
 }
 
-TEST(BuildListPathTest, DoublesTheFolderBackslashesAndDropsTheFileName) {
-  EXPECT_EQ(BuildListPath("C:\\Programs\\Q\\"), "C:\\\\Programs\\\\Q\\\\sortedproxylist.txt");
-  EXPECT_EQ(BuildListPath("C:\\Programs\\Q\\tool.exe"), "C:\\\\Programs\\\\Q\\\\sortedproxylist.txt");
-  EXPECT_EQ(BuildListPath("C:\\Programs\\\\Q\\"), "C:\\\\Programs\\\\\\\\Q\\\\sortedproxylist.txt");
-  EXPECT_EQ(BuildListPath("no backslash"), "sortedproxylist.txt");
-  EXPECT_EQ(BuildListPath(""), "sortedproxylist.txt");
+TEST(ParseListAddressTest, SchemeDecidesTlsAndTheDefaultPortAndAnythingElseIsNoAddress) {
+  const struct {
+    const char* address;
+    bool secure;
+    const char* host;
+    unsigned short port;
+    const char* path;
+  } cases[] = {{"http://127.0.0.1:8470/services/x.txt", false, "127.0.0.1", 8470, "/services/x.txt"},
+               {"https://lists.example/a?b=c", true, "lists.example", 443, "/a?b=c"},
+               {"HTTPS://Lists.Example", true, "Lists.Example", 443, "/"}, {"Http://h:65535", false, "h", 65535, "/"}};
+  for (const auto& c : cases) {
+    const std::optional<ListAddress> parsed = ParseListAddress(c.address);
+    ASSERT_TRUE(parsed) << c.address;
+    EXPECT_EQ(std::tie(parsed->secure, parsed->host, parsed->port, parsed->path),
+              std::tie(c.secure, c.host, c.port, c.path)) << c.address;
+  }
+  for (const char* address : {"", "ftp://h/x", "https:/h/x", "httpss://h/x", "//h/x", "http://", "http://:80/x",
+                              "http://h:/x", "http://h:0/x", "http://h:65536/x", "http://h:8o/x", "http://h:-1/x",
+                              "http://user@h/x", "http://user:pw@h/x", "https://h x/"}) {
+    EXPECT_FALSE(ParseListAddress(address)) << address;
+  }
 }
 
 }  // namespace

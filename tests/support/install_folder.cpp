@@ -15,7 +15,6 @@ InstallFolder::InstallFolder(const std::string& name) {
   GetTempPathA(MAX_PATH, temp);
   m_path = std::string(temp) + "quillmask-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(m_path.c_str(), nullptr);
-  DeleteFileA(ListFile().c_str());
   ClearUserState();
   testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_path);
@@ -31,9 +30,7 @@ InstallFolder::~InstallFolder() {
   ClearUserState();
 }
 
-void InstallFolder::WriteList(const std::string& bytes) const {
-  std::ofstream(ListFile(), std::ios::binary | std::ios::trunc) << bytes;
-}
+void InstallFolder::WriteList(const std::string& bytes) const { std::ofstream(ListFile(), std::ios::binary) << bytes; }
 
 std::string UserListFile() {
   char folder[MAX_PATH] = {};
@@ -43,7 +40,6 @@ std::string UserListFile() {
 
 void ClearUserState() {
   EXPECT_TRUE(DeleteUserKey(kSettingsKey));  // with what the process keeps in memory
-  const std::string list = UserListFile();
-  DeleteFileA(list.c_str());
-  RemoveDirectoryA(list.substr(0, list.rfind('\\')).c_str());
+  DeleteFileA(UserListFile().c_str());
+  RemoveDirectoryA(UserListFile().substr(0, UserListFile().rfind('\\')).c_str());
 }

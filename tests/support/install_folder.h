@@ -10,17 +10,13 @@ inline constexpr char kLowIntegritySettingsKey[] = "Software\\AppDataLow\\Softwa
 
 class InstallFolder {
  public:
-  // `name` tells the tests' folders apart, e.g. "toolbar".
-  explicit InstallFolder(const std::string& name);
+  explicit InstallFolder(const std::string& name);  // `name` tells the tests' folders apart, e.g. "toolbar"
   ~InstallFolder();
   InstallFolder(const InstallFolder&) = delete;
   InstallFolder& operator=(const InstallFolder&) = delete;
-
-  // The folder, ending with a backslash.
-  const std::string& Path() const { return m_path; }
+  const std::string& Path() const { return m_path; }  // ends with a backslash
   std::string ListFile() const { return m_path + "sortedproxylist.txt"; }
-  // Writes the list file byte for byte.
-  void WriteList(const std::string& bytes) const;
+  void WriteList(const std::string& bytes) const;  // byte for byte
 
  private:
   std::string m_path;

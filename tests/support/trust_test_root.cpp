@@ -12,35 +12,26 @@
 #include <string>
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: trust_test_root CERTIFICATE.der\n");
-    return 2;
-  }
-  std::ifstream file(argv[1], std::ios::binary);
+  std::ifstream file(argc == 2 ? argv[1] : "", std::ios::binary);
   const std::string der((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  PCCERT_CONTEXT root = CertCreateCertificateContext(
-      X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
-  if (!root) {
-    std::fprintf(stderr, "trust_test_root: %s is no DER certificate (error %lu)\n", argv[1], GetLastError());
-    return 1;
+  PCCERT_CONTEXT root = CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                                     static_cast<DWORD>(der.size()));
+  HCERTSTORE store =
+      root ? CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root") : nullptr;
+  bool added = false;
+  if (store) {
+    // Deleting a certificate frees its context, so the search starts again after each one.
+    while (PCCERT_CONTEXT old = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
+                                                           &root->pCertInfo->Subject, nullptr)) {
+      if (!CertDeleteCertificateFromStore(old)) break;
+    }
+    // Wine writes the store's changes to the registry at its closing only when nothing else holds
+    // it, which a deleted certificate's context still does: commit them explicitly.
+    added = CertAddCertificateContextToStore(store, root, CERT_STORE_ADD_REPLACE_EXISTING, nullptr) &&
+            CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    CertCloseStore(store, 0);
   }
-  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
-  if (!store) {
-    std::fprintf(stderr, "trust_test_root: cannot open the Root store (error %lu)\n", GetLastError());
-    CertFreeCertificateContext(root);
-    return 1;
-  }
-  // Deleting a certificate frees its context, so the search starts again after each one.
-  while (PCCERT_CONTEXT old = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
-                                                         &root->pCertInfo->Subject, nullptr)) {
-    if (!CertDeleteCertificateFromStore(old)) break;
-  }
-  // Wine writes the store's changes to the registry at its closing only when nothing else holds
-  // it, which a deleted certificate's context still does: commit them explicitly.
-  const BOOL added = CertAddCertificateContextToStore(store, root, CERT_STORE_ADD_REPLACE_EXISTING, nullptr) &&
-                     CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-  if (!added) std::fprintf(stderr, "trust_test_root: adding the root failed (error %lu)\n", GetLastError());
-  CertCloseStore(store, 0);
-  CertFreeCertificateContext(root);
+  if (!added) std::fprintf(stderr, "trust_test_root: cannot trust %s (error %lu)\n", argc == 2 ? argv[1] : "", GetLastError());
+  if (root) CertFreeCertificateContext(root);
   return added ? 0 : 1;
 }
