@@ -21,6 +21,5 @@ class MessageBoxRecorder {
   ~MessageBoxRecorder();
   MessageBoxRecorder(const MessageBoxRecorder&) = delete;
   MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
-
   const std::vector<RecordedMessageBox>& Boxes() const;
 };
