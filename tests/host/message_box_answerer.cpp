@@ -31,10 +31,7 @@ MessageBoxAnswerer::MessageBoxAnswerer(std::function<void()> whileShown)
   t_answerer = this;
 }
 
-MessageBoxAnswerer::~MessageBoxAnswerer() {
-  t_answerer = nullptr;
-  if (m_hook) UnhookWindowsHookEx(m_hook);
-}
+MessageBoxAnswerer::~MessageBoxAnswerer() { t_answerer = nullptr, UnhookWindowsHookEx(m_hook); }
 
 // Each box is seen as it is activated (again after another window had the focus: answered once).
 LRESULT CALLBACK MessageBoxAnswerer::OnCbtEvent(int code, WPARAM wParam, LPARAM lParam) {

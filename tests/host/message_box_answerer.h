@@ -1,5 +1,6 @@
-// Answers the real message boxes shown on this thread, as a user pressing OK would, and records
-// what each one said: for boxes shown by code in a DLL, beyond the test's own seam.
+// Answers the real message boxes shown on this thread as a user pressing OK would, and records what each
+// said: for boxes shown by code in a DLL, beyond the test's own seam. `whileShown`, when given, runs as
+// each box is shown: it sees the state the user would see.
 #pragma once
 
 #include <windows.h>
@@ -18,11 +19,8 @@ struct AnsweredMessageBox {
 
 class MessageBoxAnswerer {
  public:
-  // `whileShown`, when given, runs as each box is shown: it sees the state the user would see.
   explicit MessageBoxAnswerer(std::function<void()> whileShown = {});
   ~MessageBoxAnswerer();
-  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
-  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
   const std::vector<AnsweredMessageBox>& Boxes() const { return m_boxes; }
 
  private:
