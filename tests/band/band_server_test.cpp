@@ -110,7 +110,9 @@ TEST_F(BandServerTest, RegistersTheBandAndUnregistersItKeepingTheSharedKeys) {
     ASSERT_EQ(RegisterServer(m_dll), S_OK);
     if (toolbarValueGone) testreg::DeleteValue(HKEY_LOCAL_MACHINE, kToolbarKey, m_clsid.c_str());
     ASSERT_EQ(UnregisterServer(m_dll), S_OK);
-    for (const char* key : {m_classKey.c_str(), "quillbar.quillbarBand.1", "quillbar.quillbarBand"}) EXPECT_FALSE(testreg::KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    for (const char* key : {m_classKey.c_str(), "quillbar.quillbarBand.1", "quillbar.quillbarBand"}) {
+      EXPECT_FALSE(testreg::KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    }
     EXPECT_FALSE(testreg::GetRaw(HKEY_LOCAL_MACHINE, kToolbarKey, m_clsid.c_str()));
     EXPECT_FALSE(TypeLibRegistered());
     EXPECT_TRUE(testreg::KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{00000300-0000-0000-C000-000000000046}"));
