@@ -344,8 +344,8 @@ TEST_F(BandInHostTest, SitesLackingSomethingGetNoWindowAndAreNotKept) {
   CComPtr<IDeskBand> band = NewBand(&withSite);
   EXPECT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&windowless)), E_FAIL);
   EXPECT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&noServices)), E_NOINTERFACE);
+  EXPECT_EQ(noServices.refs + windowless.refs, 2u) << "neither kept";
   EXPECT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&broken)), E_UNEXPECTED);
-  EXPECT_EQ(noServices.refs + windowless.refs, 2u);
   EXPECT_EQ(WindowOf(band), nullptr);
 }
 
