@@ -1,26 +1,29 @@
-// quillbar.dll as COM sees it: its exports, its class object, the rule that keeps it loaded, and
-// the band's interface table.
+// quillbar.dll as COM sees it, loaded into the test process: its class object, the rule that keeps it
+// loaded, aggregation; and its registration by the system's regsvr32, as an installer does it.
 #include <windows.h>
+#include <oleauto.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "framework/com_ptr.h"
+#include "framework/registry_text.h"
+#include "host/server_registration.h"
 #include "quillbar_idl.h"
-#include "tests/band/quillbar_dll.h"
+#include "tests/support/registry.h"
 
 namespace {
+
+constexpr char kToolbarKey[] = "Software\\Microsoft\\Internet Explorer\\Toolbar";
 
 // A controlling object that aggregates a band: every IID but IUnknown goes to the inner object.
 class OuterObject final : public IUnknown {
  public:
   STDMETHOD(QueryInterface)(REFIID iid, void** ppv) override {
-    if (IsEqualIID(iid, IID_IUnknown)) {
-      *ppv = this;
-      AddRef();
-      return S_OK;
-    }
-    return inner ? inner->QueryInterface(iid, ppv) : E_NOINTERFACE;
+    if (iid != IID_IUnknown) return inner ? inner->QueryInterface(iid, ppv) : E_NOINTERFACE;
+    return *ppv = this, AddRef(), S_OK;
   }
   STDMETHOD_(ULONG, AddRef)() override { return ++count; }
   STDMETHOD_(ULONG, Release)() override { return --count; }  // lives on the test's stack
@@ -28,98 +31,101 @@ class OuterObject final : public IUnknown {
   CComPtr<IUnknown> inner;
 };
 
-TEST(BandServerTest, ExportsTheFourEntryPointsByNameAndOrdinal) {
-  QuillbarDll dll;
-  const char* const names[] = {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"};
-  for (WORD ordinal = 1; ordinal <= 4; ++ordinal) {
-    const FARPROC byName = GetProcAddress(dll.Module(), names[ordinal - 1]);
-    EXPECT_NE(byName, nullptr) << names[ordinal - 1];
-    EXPECT_EQ(GetProcAddress(dll.Module(), MAKEINTRESOURCEA(ordinal)), byName) << ordinal;
+class BandServerTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_module && SUCCEEDED(CoInitialize(nullptr))); }
+  void TearDown() override { CoUninitialize(), FreeLibrary(m_module); }
+  void* Export(const char* name) const { return reinterpret_cast<void*>(GetProcAddress(m_module, name)); }
+  HRESULT CanUnloadNow() const { return reinterpret_cast<HRESULT(WINAPI*)()>(Export("DllCanUnloadNow"))(); }
+  HRESULT GetClassObject(REFCLSID clsid, void** ppv) const {
+    return reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(Export("DllGetClassObject"))(clsid, IID_IClassFactory, ppv);
+  }
+  CComPtr<IClassFactory> Factory() const {
+    CComPtr<IClassFactory> factory;
+    EXPECT_EQ(GetClassObject(CLSID_quillbarBand, reinterpret_cast<void**>(&factory)), S_OK);
+    return factory;
+  }
+  // The type library as COM finds it through the registry, describing the band class.
+  static bool TypeLibRegistered() {
+    CComPtr<ITypeLib> typeLib;
+    CComPtr<ITypeInfo> band;
+    return SUCCEEDED(LoadRegTypeLib(LIBID_quillbarLib, 1, 0, LOCALE_NEUTRAL, &typeLib)) &&
+           SUCCEEDED(typeLib->GetTypeInfoOfGuid(CLSID_quillbarBand, &band));
+  }
+
+  const std::string m_dll = PathBesideProgram("quillbar.dll");
+  const HMODULE m_module = LoadLibraryA(m_dll.c_str());
+  const std::string m_clsid = testreg::GuidText(CLSID_quillbarBand), m_classKey = "CLSID\\" + m_clsid;
+};
+
+TEST_F(BandServerTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfItLives) {
+  void* object = &object;
+  EXPECT_EQ(GetClassObject(IID_IquillbarBand, &object), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+  CComPtr<IClassFactory> factory = Factory();
+  EXPECT_EQ(Factory().p, factory.p) << "one cached class object";
+  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "class object held";
+  CComPtr<IDeskBand> band;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
+  factory.Release();
+  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "band alive";
+  band.Release();
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+  for (BOOL lock : {TRUE, FALSE}) {
+    EXPECT_EQ(Factory()->LockServer(lock), S_OK);
+    EXPECT_EQ(CanUnloadNow(), lock ? S_FALSE : S_OK) << "locked: " << lock;
   }
 }
 
-TEST(BandServerTest, ServesOnlyTheBandClass) {
-  QuillbarDll dll;
-  void* object = &dll;
-  EXPECT_EQ(dll.GetClassObject(IID_IquillbarBand, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(object, nullptr);
-  EXPECT_EQ(dll.GetClassObject(CLSID_quillbarBand, IID_IClassFactory, nullptr), E_POINTER);
-
-  CComPtr<IClassFactory> factory;
-  ASSERT_HRESULT_SUCCEEDED(dll.GetClassObject(CLSID_quillbarBand, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-  CComPtr<IClassFactory> again;
-  ASSERT_HRESULT_SUCCEEDED(dll.GetClassObject(CLSID_quillbarBand, IID_IClassFactory, reinterpret_cast<void**>(&again)));
-  EXPECT_EQ(factory.p, again.p) << "one cached class object";
-  HRESULT hr = S_OK;
-  EXPECT_FALSE(Query<IDispatch>(factory, &hr));
-  EXPECT_EQ(hr, E_NOINTERFACE);
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDeskBand, nullptr), E_POINTER);
-}
-
-TEST(BandServerTest, StaysLoadedWhileABandTheClassObjectOrALockLives) {
-  QuillbarDll dll;
-  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
-
-  CComPtr<IClassFactory> factory;
-  ASSERT_HRESULT_SUCCEEDED(dll.GetClassObject(CLSID_quillbarBand, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE) << "class object held";
-  CComPtr<IDeskBand> band;
-  ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID_IDeskBand, reinterpret_cast<void**>(&band)));
-  factory.Release();
-  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE) << "band alive";
-  band.Release();
-  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
-
-  ASSERT_HRESULT_SUCCEEDED(dll.GetClassObject(CLSID_quillbarBand, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.Release();
-  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE) << "locked";
-  ASSERT_HRESULT_SUCCEEDED(dll.GetClassObject(CLSID_quillbarBand, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-  factory.Release();
-  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
-}
-
-TEST(BandServerTest, AggregatesOnlyThroughIUnknown) {
-  QuillbarDll dll;
-  CComPtr<IClassFactory> factory;
-  ASSERT_HRESULT_SUCCEEDED(dll.GetClassObject(CLSID_quillbarBand, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+TEST_F(BandServerTest, AggregatesOnlyThroughIUnknown) {
   OuterObject outer;
   void* refused = &outer;
-  EXPECT_EQ(factory->CreateInstance(&outer, IID_IDeskBand, &refused), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(Factory()->CreateInstance(&outer, IID_IDeskBand, &refused), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(refused, nullptr);
-
-  ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)));
-  {
-    CComPtr<IDeskBand> band = Query<IDeskBand>(&outer);
-    ASSERT_TRUE(band);
-    EXPECT_EQ(outer.count, 2u) << "the band's references count on the outer object";
-    EXPECT_EQ(Query<IUnknown>(band).p, static_cast<IUnknown*>(&outer));
-    EXPECT_EQ(Query<IInputObject>(band).p, Query<IInputObject>(&outer).p);
-  }
+  ASSERT_EQ(Factory()->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)), S_OK);
+  CComPtr<IDeskBand> band;
+  ASSERT_EQ(outer.QueryInterface(IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
+  EXPECT_EQ(outer.count, 2u) << "the band's references count on the outer object";
+  band.Release(), outer.inner.Release();
   EXPECT_EQ(outer.count, 1u);
-  outer.inner.Release();
-  factory.Release();
-  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+  EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
-TEST(BandServerTest, BandAnswersItsInterfacesAndNothingElse) {
-  QuillbarDll dll;
-  CComPtr<IDeskBand> band = dll.CreateBand();
-  ASSERT_TRUE(band);
-  EXPECT_EQ(static_cast<void*>(Query<IOleWindow>(band).p), static_cast<void*>(band.p));
-  EXPECT_EQ(static_cast<void*>(Query<IDockingWindow>(band).p), static_cast<void*>(band.p));
-  EXPECT_TRUE(Query<IInputObject>(band));
-  CComPtr<IObjectWithSite> withSite = Query<IObjectWithSite>(band);
-  ASSERT_TRUE(withSite);
-  EXPECT_EQ(static_cast<void*>(Query<IUnknown>(band).p), static_cast<void*>(withSite.p)) << "IUnknown is the first";
+// A class key left by an older version is replaced; unregistering keeps the keys others share, also
+// when the toolbar value is already gone.
+TEST_F(BandServerTest, RegistersTheBandAndUnregistersItKeepingTheSharedKeys) {
+  testreg::SetString(HKEY_CLASSES_ROOT, (m_classKey + "\\Stale").c_str(), "", "from an older version");
+  ASSERT_EQ(RegisterServer(m_dll), S_OK);
+  const std::tuple<std::string, const char*, std::string> values[] = {
+      {"quillbar.quillbarBand\\CurVer", "", "quillbar.quillbarBand.1"}, {"quillbar.quillbarBand.1\\CLSID", "", m_clsid},
+      {m_classKey + "\\InprocServer32", "", m_dll}, {m_classKey + "\\InprocServer32", "ThreadingModel", "Apartment"}};
+  for (const auto& [key, name, data] : values) EXPECT_EQ(testreg::GetString(HKEY_CLASSES_ROOT, key.c_str(), name), data) << key;
+  EXPECT_EQ(testreg::GetString(HKEY_LOCAL_MACHINE, kToolbarKey, m_clsid.c_str()), "Quillmask");
+  EXPECT_FALSE(testreg::KeyExists(HKEY_CLASSES_ROOT, (m_classKey + "\\Stale").c_str())) << "the class key is replaced";
+  EXPECT_TRUE(TypeLibRegistered());
 
-  HRESULT hr = S_OK;
-  EXPECT_FALSE(Query<IDispatch>(band, &hr));
-  EXPECT_EQ(hr, E_NOINTERFACE);
-  EXPECT_FALSE(Query<IquillbarBand>(band));
-  EXPECT_FALSE(Query<IPersist>(band));
-  EXPECT_EQ(band->QueryInterface(IID_IDeskBand, nullptr), E_POINTER);
+  for (bool toolbarValueGone : {false, true}) {
+    SCOPED_TRACE(toolbarValueGone ? "toolbar value already gone" : "all registered");
+    ASSERT_EQ(RegisterServer(m_dll), S_OK);
+    if (toolbarValueGone) testreg::DeleteValue(HKEY_LOCAL_MACHINE, kToolbarKey, m_clsid.c_str());
+    ASSERT_EQ(UnregisterServer(m_dll), S_OK);
+    for (const char* key : {m_classKey.c_str(), "quillbar.quillbarBand.1", "quillbar.quillbarBand"}) {
+      EXPECT_FALSE(testreg::KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    }
+    EXPECT_FALSE(testreg::GetRaw(HKEY_LOCAL_MACHINE, kToolbarKey, m_clsid.c_str()));
+    EXPECT_FALSE(TypeLibRegistered());
+    EXPECT_TRUE(testreg::KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{00000300-0000-0000-C000-000000000046}"));
+    EXPECT_TRUE(testreg::KeyExists(HKEY_LOCAL_MACHINE, kToolbarKey));
+  }
+}
+
+TEST(RegistryTextTest, FillsInKnownNamesAndRefusesTheRest) {
+  const std::vector<RegistryReplacement> names = {{"MODULE", "C:\\a b\\q.dll"}, {"CLSID", "{1}"}};
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"CLSID\\%CLSID%\\x", "CLSID\\{1}\\x"}, {"%CLSID%%MODULE%", "{1}C:\\a b\\q.dll"}, {"100%% sure", "100% sure"},
+      {"%OTHER%", std::nullopt}, {"open %MODULE", std::nullopt}, {"%module%", std::nullopt}};
+  for (const auto& [text, expanded] : cases) EXPECT_EQ(ExpandRegistryText(text, names), expanded) << text;
 }
 
 }  // namespace

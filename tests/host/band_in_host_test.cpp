@@ -1,227 +1,406 @@
-// quillbar.dll's band, created from its registration and hosted the way the browser hosts it: the
-// user's clicks and keys go to its real windows, its message boxes are answered, and what it
-// changes is seen where the system keeps it (the registry, WinINet, a real proxy's log).
+// quillbar.dll's band, registered and hosted as the browser hosts it: clicks and keys go to its real windows,
+// its real message boxes are answered, and what it changes is read where the system keeps it.
+#include <windows.h>
+#include <shlguid.h>
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "build_config.h"
+#include "connection/connection_options.h"
+#include "connection/connection_proxy.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
-#include "proxylist/fetch_proxy_list.h"
+#include "host/server_registration.h"
 #include "tests/host/message_box_answerer.h"
 #include "tests/support/combo_box_items.h"
+#include "tests/support/gui_objects.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/loopback.h"
 #include "tests/support/registry.h"
-#include "tests/support/wine_paths.h"
+#include "toolbar/proxy_choice.h"
 
 namespace {
 
-constexpr char kInternetSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-constexpr UINT kToggleCommand = 32768;
-constexpr UINT kHelpCommand = 32775;
-constexpr int kProxyBoxId = 103;
+constexpr char kInternet[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr UINT kToggle = 32768, kHelp = 32775, kUpdate = 32776;
 
-std::string ReadFixtureFile(const char* name) {
-  std::ifstream file(WindowsPathFromUnix(std::string(TINYPROXY_DIR) + "/" + name), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+// This build's quillbar.dll, registered as the installer does before any test of the process runs.
+class Registration final : public testing::Environment {
+  void SetUp() override { ASSERT_EQ(RegisterServer(PathBesideProgram("quillbar.dll")), S_OK); }
+};
+const testing::Environment* const kRegistration = testing::AddGlobalTestEnvironment(new Registration);
+
+std::string Loopback(unsigned short port) { return "127.0.0.1:" + std::to_string(port); }
+std::string Asking(const std::string& address, const std::string& from) {
+  return "Press Ok to start testing selected proxy:\n" + address + "\nfrom " + from +
+         ". This may take a few seconds\nPlease wait...";
+}
+std::string Stored(const char* key, const char* name) {
+  const auto dword = testreg::GetDword(HKEY_CURRENT_USER, key, name);
+  return dword ? std::to_string(*dword) : testreg::GetString(HKEY_CURRENT_USER, key, name).value_or("");
+}
+// One answered box as "<icon><text>|", the icon 'i' for information and '!' for an error.
+std::string Box(char icon, const std::string& text) { return icon + text + "|"; }
+std::string Icons(const std::string& said) {
+  std::string icons;
+  for (size_t at = 0; at < said.size(); at = said.find('|', at) + 1) icons += said[at];
+  return icons;
 }
 
-// "127.0.0.1:<port>" of the tinyproxy the test fixture started; empty when it is not running.
-std::string LiveProxy() {
-  const std::string port = ReadFixtureFile("port");
-  return port.empty() ? std::string() : "127.0.0.1:" + port.substr(0, port.find('\n'));
-}
-
-// A left click in the middle of the button with `command` of `toolbar`.
-void ClickButton(HWND toolbar, UINT command) {
-  RECT rect = {};
-  ASSERT_TRUE(SendMessageA(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(&rect))) << command;
-  const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageA(toolbar, WM_LBUTTONUP, 0, at);
-}
+// A site as the browser gives a band: its window (may be none) and, with `services`, the browser's
+// services (here without a browser). `broken` fails every query with E_UNEXPECTED.
+struct Site final : IInputObjectSite, IOleWindow, IServiceProvider {
+  explicit Site(HWND window, bool services = true, bool broken = false) : window(window), services(services), broken(broken) {}
+  STDMETHOD(QueryInterface)(REFIID iid, void** ppv) override {
+    *ppv = nullptr;
+    if (broken) return E_UNEXPECTED;
+    if (iid == IID_IUnknown || iid == IID_IInputObjectSite) *ppv = static_cast<IInputObjectSite*>(this);
+    if (iid == IID_IOleWindow) *ppv = static_cast<IOleWindow*>(this);
+    if (iid == IID_IServiceProvider && services) *ppv = static_cast<IServiceProvider*>(this);
+    return *ppv ? (AddRef(), S_OK) : E_NOINTERFACE;
+  }
+  STDMETHOD_(ULONG, AddRef)() override { return ++refs; }
+  STDMETHOD_(ULONG, Release)() override { return --refs; }  // lives on the test's stack
+  STDMETHOD(OnFocusChangeIS)(IUnknown* object, BOOL focus) override { return focusChanges.emplace_back(object, focus), S_OK; }
+  STDMETHOD(GetWindow)(HWND* phwnd) override { return *phwnd = window, S_OK; }
+  STDMETHOD(ContextSensitiveHelp)(BOOL) override { return E_NOTIMPL; }
+  STDMETHOD(QueryService)(REFGUID, REFIID, void** ppv) override { return *ppv = nullptr, E_NOINTERFACE; }
+  const HWND window;
+  const bool services, broken;
+  ULONG refs = 1;
+  std::vector<std::pair<IUnknown*, BOOL>> focusChanges;
+};
 
 class BandInHostTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    m_comStarted = true;
+    // A direct LAN connection (none dials up), and the band's proxy switched off.
+    testreg::DeleteValue(HKEY_CURRENT_USER, kInternet, "EnableAutodial");
+    testreg::SetDword(HKEY_CURRENT_USER, kInternet, "ProxyEnable", 0);
     testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
-    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 0);
-    // The LAN connection is the one written when no dial-up connection is the default.
-    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettingsKey, "EnableAutodial");
-    testreg::SetDword(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyEnable", 0);
     ASSERT_EQ(FindBandClsid(&m_clsid), S_OK);
     ASSERT_TRUE(m_frame.CreateEx(0, AfxPlainWindowClass(), "Quillmask band host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                  {0, 0, 1100, 140}, nullptr, 0));
   }
-
-  void TearDown() override {
-    EXPECT_EQ(m_host.Close(), S_OK);
-    m_frame.DestroyWindow();
-    testreg::SetDword(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyEnable", 0);
-    if (m_comStarted) CoUninitialize();
+  void TearDown() override { EXPECT_EQ(m_host.Close(), S_OK), CoUninitialize(); }
+  void Open(const std::string& list) {
+    m_host.Close();
+    m_folder.WriteList(list);
+    ASSERT_EQ(m_host.Open(m_frame.m_hWnd, m_clsid), S_OK);
   }
-
-  void WriteList(const std::string& text) { m_folder.WriteList(text); }
-
-  // The band's window is the toolbar; the proxy box is its ComboBoxEx.
-  HWND Toolbar() const { return m_host.BandWindow(); }
-  HWND ProxyBox() const { return FindWindowExA(Toolbar(), nullptr, "ComboBoxEx32", nullptr); }
-  HWND InnerComboBox() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETCOMBOCONTROL, 0, 0)); }
-
-  std::string ItemText(int index) const { return ComboBoxExItemText(ProxyBox(), index); }
-
-  // Selects the item with `text`, as a user's pick in the list does before it closes.
-  void Select(const std::string& text) const {
-    const int count = static_cast<int>(SendMessageA(InnerComboBox(), CB_GETCOUNT, 0, 0));
-    for (int index = 0; index < count; ++index) {
-      if (ItemText(index) == text) {
-        SendMessageA(InnerComboBox(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        return;
-      }
+  CComPtr<IDeskBand> NewBand(IObjectWithSite** withSite) {
+    CComPtr<IDeskBand> band;
+    EXPECT_EQ(CoCreateInstance(m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
+    EXPECT_EQ(band->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(withSite)), S_OK);
+    return band;
+  }
+  static HWND WindowOf(IDeskBand* band) {
+    HWND window = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(band->GetWindow(&window), S_OK);
+    return window;
+  }
+  // Where `window` lies in `parent`'s client area.
+  static RECT Within(HWND window, HWND parent) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  }
+  HWND ToolBar() const { return m_host.BandWindow(); }
+  HWND ProxyBox() const { return FindWindowExA(ToolBar(), nullptr, "ComboBoxEx32", nullptr); }
+  HWND Edit() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETEDITCONTROL, 0, 0)); }
+  HWND Combo() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETCOMBOCONTROL, 0, 0)); }
+  bool BoxHasFocus() const { return IsChild(ProxyBox(), GetFocus()); }
+  HRESULT Key(UINT message, WPARAM key) {
+    MSG msg = {Edit(), message, key, 0, 0, {0, 0}};
+    return m_host.TranslateAccelerator(&msg);
+  }
+  void Click(UINT command) const {
+    RECT rect = {};
+    SendMessageA(ToolBar(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&rect));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    SendMessageA(ToolBar(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(ToolBar(), WM_LBUTTONUP, 0, at);
+  }
+  // Selects item `index` (-1: none); `closeUp` then opens and closes the list, as a user's pick does.
+  void Pick(int index, bool closeUp = true) const {
+    SendMessageA(Combo(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (closeUp) SendMessageA(Combo(), CB_SHOWDROPDOWN, TRUE, 0), SendMessageA(Combo(), CB_SHOWDROPDOWN, FALSE, 0);
+  }
+  // What `action` made the band say, as Box()es; with `locked`, while WinINet's settings refuse writes.
+  std::string Said(const std::function<void()>& action, bool locked = false, std::function<void()> whileShown = {}) {
+    std::optional<testreg::ReadOnlyKey> lock;
+    if (locked) lock.emplace(HKEY_CURRENT_USER, kInternet);
+    MessageBoxAnswerer boxes(std::move(whileShown));
+    action();
+    std::string said;
+    for (const AnsweredMessageBox& box : boxes.Boxes()) {
+      EXPECT_TRUE(box.caption == "Quillmask" && box.owner == m_frame.m_hWnd) << box.text;
+      said += Box(box.icon, box.text);
     }
-    ADD_FAILURE() << "no item " << text;
+    return said;
   }
-
-  void Click(UINT command) const { ClickButton(Toolbar(), command); }
-
-  std::string ToggleText() const {
+  std::string Items() const {
+    std::string items;
+    for (int i = 0; i < SendMessageA(Combo(), CB_GETCOUNT, 0, 0); ++i) items += ComboBoxExItemText(ProxyBox(), i) + "|";
+    return items;
+  }
+  std::string Face() const {  // the toggle's text and image
     char text[64] = {};
-    SendMessageA(Toolbar(), TB_GETBUTTONTEXTA, kToggleCommand, reinterpret_cast<LPARAM>(text));
-    return text;
+    SendMessageA(ToolBar(), TB_GETBUTTONTEXTA, kToggle, reinterpret_cast<LPARAM>(text));
+    return text + (" " + std::to_string(SendMessageA(ToolBar(), TB_GETBITMAP, kToggle, 0)));
   }
-
-  std::optional<DWORD> ProxyEnable() const {
-    return testreg::GetDword(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyEnable");
+  std::string Label() const {
+    char label[64] = {};
+    return GetWindowTextA(GetDlgItem(ToolBar(), 102), label, sizeof(label)), label;
   }
+  // "<toggle> | <label> | <ActiveIP> <Enabled> | <the connection's proxy, as WinINet stored it>"
+  std::string State() const {
+    return Face() + " | " + Label() + " | " + Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") +
+           " | " + (Stored(kInternet, "ProxyEnable") == "1" ? Stored(kInternet, "ProxyServer") : "");
+  }
+  static std::string On(const std::string& proxy, const char* toggle = "Disable 0") {
+    return toggle + (" | Your IP is: " + proxy + " | " + proxy + " 1 | " + proxy);
+  }
+  static std::string Off() { return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | "; }
 
-  bool m_comStarted = false;
   InstallFolder m_folder{"host"};
   CLSID m_clsid = {};
   CWnd m_frame;
-  BandHost m_host;
+  std::vector<std::string> m_opened;  // what the band asked the browser to open
+  BandHost m_host{[this](const std::string& address) { m_opened.push_back(address); }};
 };
 
-TEST_F(BandInHostTest, OpensInARowOfTheFrameWithItsProxyBox) {
-  WriteList("10.0.0.1:80- First<br />10.0.0.2:8080- Second<br />");
-  ASSERT_EQ(m_host.Open(m_frame.m_hWnd, m_clsid), S_OK);
+TEST_F(BandInHostTest, OpensInARowOfItsActualHeightWithItsControls) {
+  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "LocalIP", "stale");
+  Open("1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />(null)<br />");
+  DESKBANDINFO info = {};
+  info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS | DBIM_BKCOLOR;
+  ASSERT_EQ(m_host.DeskBand()->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, &info), S_OK);
+  EXPECT_EQ(std::vector<long>({info.ptMinSize.x, info.ptMinSize.y, info.ptActual.y, static_cast<long>(info.dwMask)}),
+            std::vector<long>({700, 24, 25, DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE |
+                                                 DBIM_MODEFLAGS}));
+  memset(&info, 0x55, sizeof(info));
+  info.dwMask = DBIM_TITLE;
+  ASSERT_EQ(m_host.DeskBand()->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, &info), S_OK);
+  EXPECT_EQ(std::vector<long>({info.ptMinSize.x, info.ptActual.x}), std::vector<long>(2, 0x55555555)) << "only the asked fields";
+  EXPECT_EQ(m_host.DeskBand()->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, nullptr), E_INVALIDARG);
 
-  EXPECT_TRUE(IsWindowVisible(Toolbar())) << "the band's window and every window it lies in are shown";
-  RECT frame = {}, band = {};
+  const HWND toolBar = ToolBar(), label = GetDlgItem(toolBar, 102);
+  RECT frame = {}, band = Within(toolBar, m_frame.m_hWnd);
   GetClientRect(m_frame.m_hWnd, &frame);
-  MapWindowPoints(m_frame.m_hWnd, nullptr, reinterpret_cast<POINT*>(&frame), 2);
-  GetWindowRect(Toolbar(), &band);
-  EXPECT_EQ(band.left, frame.left);
-  EXPECT_EQ(band.top, frame.top);
-  EXPECT_EQ(band.right, frame.right);
-  EXPECT_GT(m_host.RowHeight(), 0);
-  EXPECT_EQ(band.bottom - band.top, m_host.RowHeight());
-
-  ASSERT_NE(ProxyBox(), nullptr);
-  EXPECT_EQ(GetDlgCtrlID(ProxyBox()), kProxyBoxId);
-  ASSERT_EQ(SendMessageA(InnerComboBox(), CB_GETCOUNT, 0, 0), 2);
-  EXPECT_EQ(ItemText(0), "10.0.0.1:80- First");
-  EXPECT_EQ(ToggleText(), "Enable");
-
-  const HWND toolbar = Toolbar();
-  EXPECT_EQ(m_host.Close(), S_OK);
-  EXPECT_FALSE(IsWindow(toolbar)) << "closing destroys the band's windows";
+  EXPECT_EQ(std::vector<long>({band.left, band.top, band.right, band.bottom, m_host.RowHeight()}),
+            std::vector<long>({0, 0, frame.right, 25, 25}));
+  EXPECT_TRUE(IsWindowVisible(toolBar));
+  EXPECT_EQ(Items(), "1.2.3.4:80- US|5.6.7.8:3128- DE|");
+  EXPECT_NE(SendMessageA(ProxyBox(), CBEM_GETIMAGELIST, 0, 0), 0);
+  EXPECT_NE(SendMessageA(FindWindowExA(toolBar, nullptr, "Static", nullptr), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+  EXPECT_EQ(GetDlgCtrlID(toolBar), 206);
+  EXPECT_EQ(GetWindowLongPtrA(label, GWL_STYLE), 0x50000020);
+  EXPECT_EQ(State(), Off());
+  EXPECT_EQ(Stored(kSettingsKey, "LocalIP").find(" [Local IP]") + 11, Stored(kSettingsKey, "LocalIP").size());
+  // (The list's 200-pixel width cannot be seen: Wine's ComboBoxEx resets it at every resize.)
+  SendMessageA(toolBar, WM_SIZE, SIZE_RESTORED, MAKELPARAM(1100, 30));
+  RECT toggle = {}, box = Within(ProxyBox(), toolBar), text = Within(label, toolBar);
+  SendMessageA(toolBar, TB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&toggle));
+  EXPECT_EQ(std::vector<long>({box.left, text.left, text.top, text.bottom}),
+            std::vector<long>({toggle.right + 3, toggle.right + 306, 4, 26}));
 }
 
-TEST_F(BandInHostTest, EnableAppliesThePickedProxyAndDisableGoesDirect) {
-  const std::string live = LiveProxy();
-  ASSERT_FALSE(live.empty()) << "the tinyproxy fixture is not running";
-  WriteList(live + "- Local tinyproxy<br />127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "- Dead proxy<br />");
-  ASSERT_EQ(m_host.Open(m_frame.m_hWnd, m_clsid), S_OK);
-
-  Select(live + "- Local tinyproxy");
-  {
-    MessageBoxAnswerer boxes;
-    Click(kToggleCommand);
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_NE(boxes.Boxes()[0].text.find("\n" + live + "\nfrom Local tinyproxy."), std::string::npos)
-        << boxes.Boxes()[0].text;
-    EXPECT_EQ(boxes.Boxes()[1].text, "SUCCESS! Quillmask is connected to the chosen proxy ");
-    EXPECT_FALSE(boxes.Boxes()[1].error);
-  }
-  EXPECT_EQ(ProxyEnable(), 1u);
-  EXPECT_EQ(testreg::GetString(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyServer"), live);
-  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 1u);
-  EXPECT_EQ(ToggleText(), "Disable");
-
-  // This process's WinINet now goes through tinyproxy.
-  TestHttpServer server({"1.2.3.4:80- US<br />"});
-  EXPECT_EQ(FetchProxyList(server.ListAddress()), "1.2.3.4:80- US<br />");
-  EXPECT_NE(ReadFixtureFile("log").find("GET " + server.ListAddress()), std::string::npos);
-
-  {
-    MessageBoxAnswerer boxes;
-    Click(kToggleCommand);
-    EXPECT_TRUE(boxes.Boxes().empty());
-  }
-  EXPECT_EQ(ProxyEnable(), 0u);
-  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 0u);
-  EXPECT_EQ(ToggleText(), "Enable");
+// The DLL reads "Enabled" once, at its first toolbar: any value but 0 means a proxy in use.
+TEST_F(BandInHostTest, StartsFromTheStoredStateWhereAnyEnabledValueButZeroMeansOn) {
+  testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 2);
+  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "10.0.0.1:80");
+  Open("127.0.0.1:1- Here<br />");
+  EXPECT_EQ(State(), "Disable 0 | Your IP is: 10.0.0.1:80 | 10.0.0.1:80 2 | ");
 }
 
-TEST_F(BandInHostTest, AnUnreachableProxyIsReportedAndNotApplied) {
-  const std::string dead = "127.0.0.1:" + std::to_string(ClosedLoopbackPort());
-  WriteList(dead + "- Dead proxy<br />");
-  ASSERT_EQ(m_host.Open(m_frame.m_hWnd, m_clsid), S_OK);
-
-  Select(dead + "- Dead proxy");
-  MessageBoxAnswerer boxes;
-  Click(kToggleCommand);
-  ASSERT_EQ(boxes.Boxes().size(), 2u);
-  EXPECT_TRUE(boxes.Boxes()[1].error) << boxes.Boxes()[1].text;
-  EXPECT_EQ(ProxyEnable(), 0u);
-  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 0u);
-  EXPECT_EQ(ToggleText(), "Enable");
-}
-
-TEST_F(BandInHostTest, HelpOpensTheHelpPageInTheHostingBrowser) {
-  std::vector<std::string> shown;
-  BandHost host([&shown](const std::string& address) { shown.push_back(address); });
-  ASSERT_EQ(host.Open(m_frame.m_hWnd, m_clsid), S_OK);
-  ClickButton(host.BandWindow(), kHelpCommand);
-
-  const std::vector<std::string> expected = {"http://" QUILLMASK_HELP_HOST "/quillmaskhelp.asp"};
-  EXPECT_EQ(host.Browser()->Navigations(), expected);
-  EXPECT_EQ(shown, expected);
-  EXPECT_EQ(host.Close(), S_OK);
-}
-
-TEST_F(BandInHostTest, KeysAndFocusReachTheBandThroughItsHost) {
-  WriteList("10.0.0.1:80- First<br />");
-  ASSERT_EQ(m_host.Open(m_frame.m_hWnd, m_clsid), S_OK);
+TEST_F(BandInHostTest, KeysAndFocusReachTheProxyBoxThroughTheHost) {
+  Open("1.2.3.4:80- US<br />");
   SetFocus(m_frame.m_hWnd);
   EXPECT_EQ(m_host.HasFocus(), S_FALSE);
-
+  EXPECT_EQ(Key(WM_KEYUP, VK_RETURN), S_FALSE) << "only while the box has the focus";
   EXPECT_EQ(m_host.UIActivate(TRUE), S_OK);
+  EXPECT_EQ(GetFocus(), Edit());
   EXPECT_EQ(m_host.HasFocus(), S_OK);
-  EXPECT_TRUE(IsChild(Toolbar(), GetFocus()));
   EXPECT_EQ(m_host.Site()->FocusChanges(), std::vector<BOOL>{TRUE}) << "the band tells its site it has the keyboard";
+  SendMessageA(Combo(), CB_SHOWDROPDOWN, TRUE, 0);
+  EXPECT_EQ(m_host.HasFocus(), S_OK) << "list open";
+  SendMessageA(Combo(), CB_SHOWDROPDOWN, FALSE, 0);
+  for (const char* typed : {"9.9.9.9:8080- typed", "", "9.9.9.9:8080- typed"}) {
+    SetWindowTextA(Edit(), typed);
+    EXPECT_EQ(Key(WM_KEYUP, VK_RETURN), S_OK);
+    EXPECT_EQ(SendMessageA(Combo(), CB_GETCURSEL, 0, 0), 0) << "the inserted text is selected";
+  }
+  for (WPARAM key : {VK_BACK, VK_DELETE, VK_HOME, VK_END, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_TAB, VK_F5, VK_RETURN}) {
+    EXPECT_EQ(Key(WM_KEYDOWN, key), key == VK_TAB || key == VK_F5 || key == VK_RETURN ? S_FALSE : S_OK) << key;
+  }
+  EXPECT_EQ(Key(WM_LBUTTONDOWN, 0), S_FALSE) << "not a key";
+  EXPECT_EQ(Items(), "9.9.9.9:8080- typed||9.9.9.9:8080- typed|1.2.3.4:80- US|");
+}
 
-  const HWND edit = reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETEDITCONTROL, 0, 0));
-  SetFocus(edit);
-  SetWindowTextA(edit, "10.9.9.9:8080- Typed");
-  MSG enter = {edit, WM_KEYUP, VK_RETURN, 0, 0, {0, 0}};
-  EXPECT_EQ(m_host.TranslateAccelerator(&enter), S_OK);
-  EXPECT_EQ(ItemText(0), "10.9.9.9:8080- Typed");
-  MSG browserKey = {edit, WM_KEYDOWN, VK_F5, 0, 0, {0, 0}};
-  EXPECT_EQ(m_host.TranslateAccelerator(&browserKey), S_FALSE) << "left to the browser";
-  MSG notAKey = {edit, WM_LBUTTONDOWN, 0, 0, 0, {0, 0}};
-  EXPECT_EQ(m_host.TranslateAccelerator(&notAKey), S_FALSE);
+// A proxy that fails its test, or settings that refuse the write, leave everything as it was.
+TEST_F(BandInHostTest, EnableTestsAndPutsInThePickedProxyAndDisableTakesItOut) {
+  LoopbackListener proxy;
+  const std::string live = Loopback(proxy.Port()), asking = Box('i', Asking(live, "Here"));
+  Open(Loopback(ClosedLoopbackPort()) + "- There<br />" + live + "- Here<br />");
+  const auto toggle = [&] { Click(kToggle); };
+  Pick(0, false);
+  EXPECT_EQ(Icons(Said(toggle)), "i!");
+  EXPECT_EQ(State(), Off());
 
+  Pick(1, false);
+  EXPECT_EQ(Said(toggle, true), asking + Box('!', kProxyNotSetText));
+  EXPECT_EQ(State(), Off());
+  std::vector<std::string> faces;
+  EXPECT_EQ(Said(toggle, false, [&] { faces.push_back(Face()); }), asking + Box('i', kProxyConnectedText));
+  EXPECT_EQ(faces, (std::vector<std::string>{"Disable 0", "Disable 0"}));
+  EXPECT_EQ(State(), On(live));
+  EXPECT_TRUE(BoxHasFocus());
+
+  EXPECT_EQ(Said(toggle, true), Box('!', kProxyNotRemovedText));
+  EXPECT_EQ(State(), On(live));
   SetFocus(m_frame.m_hWnd);
-  EXPECT_EQ(m_host.HasFocus(), S_FALSE);
+  EXPECT_EQ(Said(toggle), "") << "switching off asks nothing";
+  EXPECT_EQ(State(), Off());
+  EXPECT_TRUE(BoxHasFocus());
+  EXPECT_EQ(SendMessageA(ToolBar(), TB_COMMANDTOINDEX, kToggle, 0), 3) << "the toggle keeps its place";
+}
+
+// Closing the list on an entry while the proxy is switched on tests that proxy and puts it in.
+TEST_F(BandInHostTest, ClosingTheListOnAProxyWhileSwitchedOnPutsItIn) {
+  LoopbackListener proxy, other;
+  const std::string live = Loopback(proxy.Port()), second = Loopback(other.Port());
+  Open(live + "- Here<br />" + second + "- Other<br />");
+  for (DWORD enabled : {0u, 2u}) {
+    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", enabled);
+    EXPECT_EQ(Said([&] { Pick(0); }), "") << enabled;
+  }
+  testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 1);
+  EXPECT_EQ(Said([&] { Pick(0); }), Box('i', Asking(live, "Here")) + Box('i', kProxyConnectedText));
+  EXPECT_EQ(State(), On(live, "Enable 1"));
+  EXPECT_EQ(SendMessageA(Combo(), CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(Said([&] { Pick(1); }, true), Box('i', Asking(second, "Other")) + Box('!', kProxyNotSetText));
+  EXPECT_EQ(State(), On(live, "Enable 1"));
+}
+
+TEST_F(BandInHostTest, UpdateAsksForANewListEachTimeAndHelpOpensTheHelpPageInTheBrowser) {
+  const std::string refresh = Box('i', "Proxy list will be refreshed in the next IE browser window you open!");
+  Open("1.2.3.4:80- US<br />");
+  const auto clicks = [&] {
+    for (UINT command : {kUpdate, kUpdate, kHelp}) Click(command);
+    // A command the toolbar does not have, reflected to it as its own are.
+    SendMessageA(ToolBar(), OCM_COMMAND, MAKEWPARAM(999, BN_CLICKED), reinterpret_cast<LPARAM>(ToolBar()));
+  };
+  EXPECT_EQ(Said(clicks), refresh + refresh);
+  EXPECT_EQ(Stored(kSettingsKey, "UpdateProxy"), "1");
+  EXPECT_EQ(m_opened, std::vector<std::string>{"http://" QUILLMASK_HELP_HOST "/quillmaskhelp.asp"});
+  EXPECT_EQ(m_host.Browser()->Navigations(), m_opened);
+}
+
+// The toolbar is made in a hidden window of the site's window, and a further site takes it along.
+// The band tells its site of the focus from its own IUnknown, and lets go of each site.
+TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
+  CWnd otherFrame;
+  ASSERT_TRUE(otherFrame.CreateEx(0, AfxPlainWindowClass(), "other", WS_OVERLAPPEDWINDOW, {0, 0, 1100, 80}, nullptr, 0));
+  Site site(m_frame.m_hWnd), other(otherFrame.m_hWnd);
+  CComPtr<IObjectWithSite> withSite;
+  CComPtr<IDeskBand> band = NewBand(&withSite);
+  ASSERT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&site)), S_OK);
+  const HWND toolBar = WindowOf(band), host = GetParent(toolBar);
+  EXPECT_TRUE(FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr)) << "the toolbar, not its host window";
+  EXPECT_EQ(GetParent(host), m_frame.m_hWnd);
+  EXPECT_FALSE(GetWindowLongPtrA(host, GWL_STYLE) & WS_VISIBLE) << "the host window is never shown";
+  EXPECT_EQ(band->ShowDW(TRUE), S_OK);
+  EXPECT_TRUE(GetWindowLongPtrA(toolBar, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(band->CloseDW(0), S_OK);
+  EXPECT_FALSE(GetWindowLongPtrA(toolBar, GWL_STYLE) & WS_VISIBLE);
+
+  NMHDR begin = {FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr), 103, static_cast<UINT>(CBEN_BEGINEDIT)};
+  SendMessageA(toolBar, WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&begin));
+  CComPtr<IUnknown> self;
+  band.QueryInterface(&self);
+  EXPECT_EQ(site.focusChanges, (std::vector<std::pair<IUnknown*, BOOL>>{{self.p, TRUE}})) << "the user edits the box";
+
+  ASSERT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&other)), S_OK);
+  EXPECT_EQ(WindowOf(band), toolBar) << "not made twice";
+  EXPECT_EQ(GetParent(host), otherFrame.m_hWnd);
+  EXPECT_EQ(site.refs, 1u) << "the band let go of the first site";
+  ASSERT_EQ(withSite->SetSite(nullptr), S_OK);
+  void* got = &got;
+  EXPECT_EQ(withSite->GetSite(IID_IUnknown, &got), E_FAIL);
+  EXPECT_EQ(got, nullptr);
+  self.Release(), withSite.Release(), band.Release();
+  const FARPROC canUnloadNow = GetProcAddress(GetModuleHandleA("quillbar.dll"), "DllCanUnloadNow");
+  EXPECT_EQ(reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(canUnloadNow))(), S_OK) << "every band reference gone";
+}
+
+TEST_F(BandInHostTest, SitesLackingSomethingGetNoWindowAndAreNotKept) {
+  Site windowless(nullptr), noServices(m_frame.m_hWnd, false), broken(m_frame.m_hWnd, true, true);
+  CComPtr<IObjectWithSite> withSite;
+  CComPtr<IDeskBand> band = NewBand(&withSite);
+  EXPECT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&windowless)), E_FAIL);
+  EXPECT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&noServices)), E_NOINTERFACE);
+  EXPECT_EQ(noServices.refs + windowless.refs, 2u) << "neither kept";
+  EXPECT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&broken)), E_UNEXPECTED);
+  EXPECT_EQ(WindowOf(band), nullptr);
+}
+
+// A standard user's browser may not write the machine's settings key; at low integrity not even the
+// user's own. The toolbar works all the same, and switching off gives the user's own proxy back.
+TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
+  LoopbackListener first, second;
+  const std::string one = Loopback(first.Port()), two = Loopback(second.Port());
+  const ConnectionOptions own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0};
+  // Where the user's state lands: the user's key, its low-integrity copy, only the band's memory.
+  for (const char* stateKey : {kSettingsKey, kLowIntegritySettingsKey, static_cast<const char*>(nullptr)}) {
+    ClearUserState();
+    ASSERT_TRUE(WriteConnectionOptions(nullptr, own));
+    testreg::ReadOnlyKey machine(HKEY_LOCAL_MACHINE, kSettingsKey);
+    std::optional<testreg::ReadOnlyKey> user, low;
+    if (stateKey != kSettingsKey) user.emplace(HKEY_CURRENT_USER, kSettingsKey);
+    if (!stateKey) low.emplace(HKEY_CURRENT_USER, kLowIntegritySettingsKey);
+    Open(one + "- One<br />" + two + "- Two<br />");
+    std::string proxies;
+    const std::string said = Said([&] {
+      Pick(0, false);
+      Click(kToggle);
+      proxies = Stored(kInternet, "ProxyServer");
+      Pick(1);
+      proxies += " " + Stored(kInternet, "ProxyServer") + " " + Label();
+      Click(kUpdate);
+      Click(kToggle);
+    });
+    EXPECT_EQ(proxies + " " + Stored(kInternet, "ProxyServer"),
+              one + " " + two + " Your IP is: " + two + " " + own.proxyServer);
+    EXPECT_EQ(Face() + " " + Icons(said), "Enable 1 iiiii");
+    if (!stateKey) continue;
+    EXPECT_EQ(Stored(stateKey, "UpdateProxy") + " " + Stored(stateKey, "Enabled"), "1 0") << stateKey;
+  }
+  ClearUserState();
+}
+
+// Bands come and go in both ways: moved into the browser's row, shown, painted, closed and released
+// (the toolbar goes by itself), or released while still sited (it goes with the band's window).
+TEST_F(BandInHostTest, BandsComingAndGoingLeaveNoWindowsGdiObjectsOrReferences) {
+  Site site(m_frame.m_hWnd);
+  m_folder.WriteList("1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />");
+  ExpectNoGuiObjectsLeft(10, 20, [&](int i) {
+    if (i % 2) {
+      ASSERT_EQ(m_host.Open(m_frame.m_hWnd, m_clsid), S_OK);
+      RedrawWindow(m_frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      ASSERT_EQ(m_host.Close(), S_OK);
+      return;
+    }
+    CComPtr<IObjectWithSite> withSite;
+    CComPtr<IDeskBand> band = NewBand(&withSite);
+    ASSERT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&site)), S_OK);
+    ASSERT_EQ(band->ShowDW(TRUE), S_OK);
+  });
+  EXPECT_EQ(site.refs, 1u);
 }
 
 }  // namespace

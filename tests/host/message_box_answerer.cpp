@@ -6,55 +6,43 @@ namespace {
 
 thread_local MessageBoxAnswerer* t_answerer = nullptr;
 
-std::string ClassName(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return name;
+std::string Text(HWND window, bool className = false) {
+  char text[1024] = {};
+  className ? GetClassNameA(window, text, sizeof(text)) : GetWindowTextA(window, text, sizeof(text));
+  return text;
 }
 
+// A box's text is in a static child; its icon in an SS_ICON one.
 BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
   auto* const box = reinterpret_cast<AnsweredMessageBox*>(lParam);
-  if (ClassName(child) != "Static") return TRUE;
-  if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-    box->error = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) == LoadIcon(nullptr, IDI_HAND);
-  } else {
-    char text[1024] = {};
-    GetWindowTextA(child, text, sizeof(text));
-    box->text = text;
-  }
+  if (Text(child, true) != "Static") return TRUE;
+  if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return box->text = Text(child), TRUE;
+  const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+  box->error = icon == LoadIcon(nullptr, IDI_HAND);
+  box->icon = box->error ? '!' : icon == LoadIcon(nullptr, IDI_INFORMATION) ? 'i' : '?';
   return TRUE;
 }
 
 }  // namespace
 
-MessageBoxAnswerer::MessageBoxAnswerer()
-    : m_hook(SetWindowsHookExA(WH_CBT, OnCbtEvent, nullptr, GetCurrentThreadId())) {
+MessageBoxAnswerer::MessageBoxAnswerer(std::function<void()> whileShown)
+    : m_hook(SetWindowsHookExA(WH_CBT, OnCbtEvent, nullptr, GetCurrentThreadId())), m_whileShown(std::move(whileShown)) {
   EXPECT_NE(m_hook, nullptr);
   t_answerer = this;
 }
 
-MessageBoxAnswerer::~MessageBoxAnswerer() {
-  t_answerer = nullptr;
-  if (m_hook) UnhookWindowsHookEx(m_hook);
-}
+MessageBoxAnswerer::~MessageBoxAnswerer() { t_answerer = nullptr, UnhookWindowsHookEx(m_hook); }
 
+// Each box is seen as it is activated (again after another window had the focus: answered once).
 LRESULT CALLBACK MessageBoxAnswerer::OnCbtEvent(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && t_answerer) {
-    const HWND window = reinterpret_cast<HWND>(wParam);
-    try {
-      if (ClassName(window) == "#32770") t_answerer->Answer(window);
-    } catch (...) {
-      ADD_FAILURE() << "a message box could not be recorded";
-    }
+  const HWND box = reinterpret_cast<HWND>(wParam);
+  if (code == HCBT_ACTIVATE && t_answerer && box != t_answerer->m_lastBox && Text(box, true) == "#32770") {
+    t_answerer->m_lastBox = box;
+    AnsweredMessageBox answered = {"", false, '?', Text(box), GetWindow(box, GW_OWNER)};
+    EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&answered));
+    t_answerer->m_boxes.push_back(answered);
+    if (t_answerer->m_whileShown) t_answerer->m_whileShown();
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void MessageBoxAnswerer::Answer(HWND box) {
-  if (box == m_lastBox) return;  // activated again, already answered
-  m_lastBox = box;
-  AnsweredMessageBox answered = {"", false};
-  EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&answered));
-  m_boxes.push_back(answered);
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
 }

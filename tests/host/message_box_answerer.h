@@ -1,31 +1,32 @@
-// Answers the real message boxes shown on this thread, as a user pressing OK would, and records
-// what each one said. Needed where the boxes come from code in a DLL, beyond the test's own seam.
+// Answers the real message boxes shown on this thread as a user pressing OK would, and records what each
+// said: for boxes shown by code in a DLL, beyond the test's own seam. `whileShown`, when given, runs as
+// each box is shown: it sees the state the user would see.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 struct AnsweredMessageBox {
   std::string text;
-  bool error;  // shown with the stop sign (IDI_HAND) rather than another icon
+  bool error;  // shown with the stop sign (IDI_HAND)
+  char icon;   // '!' the stop sign, 'i' information, '?' another or none
+  std::string caption;
+  HWND owner;
 };
 
 class MessageBoxAnswerer {
  public:
-  MessageBoxAnswerer();
+  explicit MessageBoxAnswerer(std::function<void()> whileShown = {});
   ~MessageBoxAnswerer();
-  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
-  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-
   const std::vector<AnsweredMessageBox>& Boxes() const { return m_boxes; }
 
  private:
   static LRESULT CALLBACK OnCbtEvent(int code, WPARAM wParam, LPARAM lParam);
-  void Answer(HWND box);
-
   HHOOK m_hook;
+  std::function<void()> m_whileShown;
   HWND m_lastBox = nullptr;
   std::vector<AnsweredMessageBox> m_boxes;
 };

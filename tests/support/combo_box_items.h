@@ -9,11 +9,7 @@
 // The text of item `index` of the ComboBoxEx `box`; empty when there is no such item.
 inline std::string ComboBoxExItemText(HWND box, int index) {
   char text[512] = {};
-  COMBOBOXEXITEMA item = {};
-  item.mask = CBEIF_TEXT;
-  item.iItem = index;
-  item.pszText = text;
-  item.cchTextMax = sizeof(text);
+  COMBOBOXEXITEMA item = {CBEIF_TEXT, index, text, sizeof(text), 0, 0, 0, 0, 0};
   SendMessageA(box, CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
   return text;
 }

@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include <cstddef>
+#include <gtest/gtest.h>
+
 #include <cstdint>
 
 namespace {
@@ -11,46 +12,37 @@ namespace {
 // One entry of Wine's GDI handle table; a free entry has type 0.
 struct GdiHandleEntry {
   std::uint64_t object;
-  std::uint16_t processId;
-  std::uint16_t count;
-  std::uint16_t unique;
-  std::uint8_t type;
-  std::uint8_t flags;
+  std::uint16_t processId, count, unique;
+  std::uint8_t type, flags;
   std::uint64_t userPointer;
 };
-constexpr int kGdiTableSize = 0x10000;
-// Where the PEB keeps its pointer to the table.
-constexpr std::size_t kGdiTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
-
-long CountGdiTableEntries() {
-  PROCESS_BASIC_INFORMATION process = {};
-  if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof(process), nullptr) != 0) {
-    return -1;
-  }
-  const char* const peb = reinterpret_cast<const char*>(process.PebBaseAddress);
-  const auto* const table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + kGdiTableOffset);
-  if (!table) return -1;
-  long used = 0;
-  for (int i = 0; i < kGdiTableSize; ++i) used += table[i].type != 0;
-  return used;
-}
 
 BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
   ++*reinterpret_cast<long*>(counter);
-  EnumChildWindows(window, CountWindow, counter);
-  return TRUE;
+  return EnumChildWindows(window, CountWindow, counter), TRUE;
 }
 
-long CountThreadWindows() {
-  long windows = 0;
-  EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
+// Wine's GetGuiResources is a stub that answers 0: GDI objects are the used entries of the GDI handle
+// table of 0x10000 entries (the PEB's GdiSharedHandleTable, Wine's layout), USER objects the windows
+// of the calling thread, children included.
+std::pair<long, long> CountGuiObjects() {
+  long gdi = 0, user = 0;
+  EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&user));
+  PROCESS_BASIC_INFORMATION process = {};
+  if (!NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof(process), nullptr)) {
+    const char* const peb = reinterpret_cast<const char*>(process.PebBaseAddress);
+    const auto* const table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + (sizeof(void*) == 8 ? 0xF8 : 0x94));
+    for (int i = 0; table && i < 0x10000; ++i) gdi += table[i].type != 0;
+  }
+  return {gdi, user};
 }
 
 }  // namespace
 
-GuiObjectCounts CountGuiObjects() {
-  const long gdi = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
-  const long user = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
-  return {gdi ? gdi : CountGdiTableEntries(), user ? user : CountThreadWindows()};
+void ExpectNoGuiObjectsLeft(int warmUp, int cycles, const std::function<void(int)>& cycle) {
+  for (int i = 0; i < warmUp; ++i) cycle(i);
+  const auto [gdi, user] = CountGuiObjects();
+  for (int i = 0; i < cycles; ++i) cycle(i);
+  EXPECT_GT(gdi, 0);
+  EXPECT_EQ(CountGuiObjects(), std::make_pair(gdi, user)) << "GDI and USER objects";
 }

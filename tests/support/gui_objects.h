@@ -1,13 +1,8 @@
-// How many GDI and USER objects the process holds, for tests that look for leaks.
+// Leaks of GDI and USER objects.
 #pragma once
 
-struct GuiObjectCounts {
-  long gdi;
-  long user;
-  bool operator==(const GuiObjectCounts& o) const { return gdi == o.gdi && user == o.user; }
-};
+#include <functional>
 
-// GetGuiResources where it answers. Wine's is a stub that answers 0: there GDI objects are the
-// used entries of the process's GDI handle table (the PEB's GdiSharedHandleTable, Wine's
-// layout), and USER objects the windows of the calling thread, children included.
-GuiObjectCounts CountGuiObjects();
+// Runs `cycle` (given its number) `warmUp` times, for the system to fill its own caches, then
+// `cycles` times more, and expects the process to hold as many GDI and USER objects as before.
+void ExpectNoGuiObjectsLeft(int warmUp, int cycles, const std::function<void(int)>& cycle);

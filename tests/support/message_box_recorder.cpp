@@ -19,9 +19,6 @@ MessageBoxRecorder::MessageBoxRecorder(std::function<void()> whileShown) {
   ReplaceMessageBox(RecordMessageBox);
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() {
-  ReplaceMessageBox(nullptr);
-  g_whileShown = nullptr;
-}
+MessageBoxRecorder::~MessageBoxRecorder() { ReplaceMessageBox(nullptr), g_whileShown = nullptr; }
 
 const std::vector<RecordedMessageBox>& MessageBoxRecorder::Boxes() const { return g_boxes; }

@@ -1,4 +1,5 @@
-// Takes the place of MessageBoxA while it lives and records every box the code would show.
+// Takes the place of MessageBoxA while it lives and records every box the code would show; `whileShown`,
+// when given, runs as each box is recorded: it sees the state the user would see.
 #pragma once
 
 #include <windows.h>
@@ -9,18 +10,12 @@
 
 struct RecordedMessageBox {
   HWND owner;
-  std::string text;
-  std::string caption;
+  std::string text, caption;
   UINT type;
 };
 
-class MessageBoxRecorder {
- public:
-  // `whileShown`, when given, runs as each box is recorded: it sees the state the user would see.
+struct MessageBoxRecorder {
   explicit MessageBoxRecorder(std::function<void()> whileShown = {});
   ~MessageBoxRecorder();
-  MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-  MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
-
   const std::vector<RecordedMessageBox>& Boxes() const;
 };
