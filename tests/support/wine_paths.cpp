@@ -1,5 +1,4 @@
 #include "tests/support/wine_paths.h"
-
 #include <algorithm>
 
 std::string WindowsPathFromUnix(const std::string& unixPath) {

@@ -1,0 +1,60 @@
+// A program under test run for real to its end and watched from outside: the windows it shows and
+// the proxy it leaves in use.
+#pragma once
+
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+#include "tests/support/registry.h"
+
+inline constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+inline std::string TextOf(HWND window) {
+  char text[512] = {};
+  GetWindowTextA(window, text, sizeof(text));
+  return text;
+}
+
+inline std::string ProxyInUse() {  // of the user's connection
+  if (testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable") != 1u) return "direct";
+  return testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer").value_or("<none>");
+}
+
+struct ProgramRun {
+  bool ended = false;  // the program and every process it started ended within a minute
+  DWORD exitCode = STILL_ACTIVE;
+  std::vector<std::string> windowsShown;  // titles of the windows that came up meanwhile, in order
+};
+
+// Runs `commandLine` until it and every process it started have ended (an uninstaller hands over to
+// a copy of itself and returns at once), calling `whileRunning` every 50 ms to answer what comes up.
+inline ProgramRun RunToEnd(std::string commandLine, const std::function<void()>& whileRunning = [] {}) {
+  ProgramRun run;
+  std::set<HWND> seen;
+  for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) seen.insert(window);
+  const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  EXPECT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &startup, &process) && AssignProcessToJobObject(job, process.hProcess))
+      << commandLine;
+  ResumeThread(process.hThread);
+  for (int i = 0; i < 1200 && !run.ended; ++i) {
+    Sleep(50);
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+      if (IsWindowVisible(window) && seen.insert(window).second) run.windowsShown.push_back(TextOf(window));
+    }
+    whileRunning();
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts = {};
+    run.ended = QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &counts, sizeof(counts), nullptr) &&
+                counts.ActiveProcesses == 0;
+  }
+  if (!run.ended) TerminateJobObject(job, 1);
+  GetExitCodeProcess(process.hProcess, &run.exitCode);
+  for (HANDLE handle : {process.hProcess, process.hThread, job}) CloseHandle(handle);
+  return run;
+}
