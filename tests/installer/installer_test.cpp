@@ -139,16 +139,18 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
             "<none>Other toolbaryes<local>");
 }
 
-// The uninstaller's pages are answered as a person does, and quillstop asks its question.
+// The uninstaller's pages are answered as a person does; quillstop asks its question, and "Yes"
+// opens the poll page once.
 TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   Install();
+  RecordOpenedAddresses();
   bool confirmed = false, asked = false, closed = false;
   const ProgramRun run = RunToEnd("\"" + kFolder + "uninstall.exe\"", [&] {
-    HWND pages = nullptr, no = GetDlgItem(FindWindowA("#32770", "Quillmask"), IDCANCEL);
+    HWND pages = nullptr, yes = GetDlgItem(FindWindowA("#32770", "Quillmask"), IDOK);
     for (HWND w = FindWindowExA(0, 0, "#32770", nullptr); w; w = FindWindowExA(0, w, "#32770", nullptr)) {
       if (TextOf(w).rfind("Quillmask (64-bit) Uninstall", 0) == 0) pages = w;
     }
-    if (!asked && IsWindowVisible(no)) asked = PostMessageA(no, BM_CLICK, 0, 0);  // quillstop's question
+    if (!asked && IsWindowVisible(yes)) asked = PostMessageA(yes, BM_CLICK, 0, 0);  // quillstop's question
     const HWND next = GetDlgItem(pages, IDOK);  // "Uninstall", later "Close"
     if (IsWindowEnabled(next) && (!confirmed || (asked && !closed && TextOf(next) == "&Close"))) {
       (confirmed ? closed : confirmed) = PostMessageA(next, BM_CLICK, 0, 0);
@@ -156,6 +158,8 @@ TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   });
   EXPECT_TRUE(run.ended && asked && closed) << asked << closed;
   EXPECT_FALSE(Exists(kFolder));
+  const std::vector<std::string> opened = OpenedAddresses();
+  EXPECT_TRUE(opened.size() == 1 && opened[0].find("/quillmask/poll.html") != std::string::npos) << opened.size();
 }
 
 // The band cannot write its toolbar value: the installation fails, says so by its exit code and

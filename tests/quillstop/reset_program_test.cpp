@@ -2,13 +2,11 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <gtest/gtest.h>
-#include <fstream>
 #include <regex>
 #include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"
-#include "tests/support/wine_paths.h"
 
 namespace {
 
@@ -27,8 +25,7 @@ struct Answer {  // the message a user's answer posts to a control of the questi
 class ResetProgramTest : public testing::Test {
  protected:
   void SetUp() override {
-    DeleteFileA(WindowsPathFromUnix(OPENED_ADDRESSES_FILE).c_str());  // the shell's browser records what it opens
-    testreg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", "Browsers", RECORD_BROWSER_SCRIPT);
+    RecordOpenedAddresses();
     testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
     ClearUserState();
   }
@@ -78,12 +75,7 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
     EXPECT_EQ(m_shown, shown);
     EXPECT_EQ(ProxyInUse(), "direct");
   }
-  std::vector<std::string> opened;  // the shell starts the browser on its own: wait, and a while for a second one
-  for (int i = 0, after = 0; i < 200 && after < 10; ++i, after += !opened.empty(), Sleep(50)) {
-    std::ifstream file(WindowsPathFromUnix(OPENED_ADDRESSES_FILE));
-    opened.clear();
-    for (std::string line; std::getline(file, line);) opened.push_back(line);
-  }
+  const std::vector<std::string> opened = OpenedAddresses();
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_TRUE(std::regex_match(opened[0], std::regex("http://[^/]+/quillmask/poll\\.html"))) << opened[0];
 }

@@ -4,11 +4,13 @@
 
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 #include "tests/support/registry.h"
+#include "tests/support/wine_paths.h"
 
 inline constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
@@ -57,4 +59,23 @@ inline ProgramRun RunToEnd(std::string commandLine, const std::function<void()>&
   GetExitCodeProcess(process.hProcess, &run.exitCode);
   for (HANDLE handle : {process.hProcess, process.hThread, job}) CloseHandle(handle);
   return run;
+}
+
+// The shell's browser is a script that notes each address it is asked to open, one per line (see
+// quillmask_recording_browser); nothing noted yet.
+inline void RecordOpenedAddresses() {
+  DeleteFileA(WindowsPathFromUnix(OPENED_ADDRESSES_FILE).c_str());
+  testreg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", "Browsers", RECORD_BROWSER_SCRIPT);
+}
+
+// The addresses noted so far. The shell starts the browser on its own: this waits up to ten seconds
+// for the first and half a second more for any second one.
+inline std::vector<std::string> OpenedAddresses() {
+  std::vector<std::string> opened;
+  for (int i = 0, after = 0; i < 200 && after < 10; ++i, after += !opened.empty(), Sleep(50)) {
+    std::ifstream file(WindowsPathFromUnix(OPENED_ADDRESSES_FILE));
+    opened.clear();
+    for (std::string line; std::getline(file, line);) opened.push_back(line);
+  }
+  return opened;
 }
