@@ -107,6 +107,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   Install();
   const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID");
   const std::string libid = String(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\TypeLib");
+  EXPECT_TRUE(testreg::KeyExists(HKEY_CLASSES_ROOT, ("TypeLib\\" + libid).c_str())) << "the type library registered";
   const char kOther[] = "{0A1B2C3D-4E5F-4061-8273-94A5B6C7D8E9}";  // another toolbar's
   testreg::SetString(HKEY_LOCAL_MACHINE, kToolbarKey, kOther, "Other toolbar");
   testreg::SetString(HKEY_CURRENT_USER, "Software\\Quillmask Notes", "Kept", "yes");
