@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr char kAutoDial[] = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
 using Calls = std::vector<std::string>;
 using Options = ConnectionOptions;

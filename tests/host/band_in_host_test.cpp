@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr char kInternet[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr UINT kToggle = 32768, kHelp = 32775, kUpdate = 32776;
 
 // This build's quillbar.dll, registered as the installer does before any test of the process runs.
@@ -78,8 +77,8 @@ class BandInHostTest : public testing::Test {
   void SetUp() override {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     // A direct LAN connection (none dials up), and the band's proxy switched off.
-    testreg::DeleteValue(HKEY_CURRENT_USER, kInternet, "EnableAutodial");
-    testreg::SetDword(HKEY_CURRENT_USER, kInternet, "ProxyEnable", 0);
+    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+    testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", 0);
     testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
     ASSERT_EQ(FindBandClsid(&m_clsid), S_OK);
     ASSERT_TRUE(m_frame.CreateEx(0, AfxPlainWindowClass(), "Quillmask band host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
@@ -133,7 +132,7 @@ class BandInHostTest : public testing::Test {
   // What `action` made the band say, as Box()es; with `locked`, while WinINet's settings refuse writes.
   std::string Said(const std::function<void()>& action, bool locked = false, std::function<void()> whileShown = {}) {
     std::optional<testreg::ReadOnlyKey> lock;
-    if (locked) lock.emplace(HKEY_CURRENT_USER, kInternet);
+    if (locked) lock.emplace(HKEY_CURRENT_USER, kInternetSettings);
     MessageBoxAnswerer boxes(std::move(whileShown));
     action();
     std::string said;
@@ -157,15 +156,15 @@ class BandInHostTest : public testing::Test {
     char label[64] = {};
     return GetWindowTextA(GetDlgItem(ToolBar(), 102), label, sizeof(label)), label;
   }
-  // "<toggle> | <label> | <ActiveIP> <Enabled> | <the connection's proxy, as WinINet stored it>"
+  // "<toggle> | <label> | <ActiveIP> <Enabled> | <the proxy in use, as WinINet stored it>"
   std::string State() const {
     return Face() + " | " + Label() + " | " + Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") +
-           " | " + (Stored(kInternet, "ProxyEnable") == "1" ? Stored(kInternet, "ProxyServer") : "");
+           " | " + ProxyInUse();
   }
   static std::string On(const std::string& proxy, const char* toggle = "Disable 0") {
     return toggle + (" | Your IP is: " + proxy + " | " + proxy + " 1 | " + proxy);
   }
-  static std::string Off() { return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | "; }
+  static std::string Off() { return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | direct"; }
 
   InstallFolder m_folder{"host"};
   CLSID m_clsid = {};
@@ -215,7 +214,7 @@ TEST_F(BandInHostTest, StartsFromTheStoredStateWhereAnyEnabledValueButZeroMeansO
   testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 2);
   testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "10.0.0.1:80");
   Open("127.0.0.1:1- Here<br />");
-  EXPECT_EQ(State(), "Disable 0 | Your IP is: 10.0.0.1:80 | 10.0.0.1:80 2 | ");
+  EXPECT_EQ(State(), "Disable 0 | Your IP is: 10.0.0.1:80 | 10.0.0.1:80 2 | direct");
 }
 
 TEST_F(BandInHostTest, KeysAndFocusReachTheProxyBoxThroughTheHost) {
@@ -368,13 +367,13 @@ TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
     const std::string said = Said([&] {
       Pick(0, false);
       Click(kToggle);
-      proxies = Stored(kInternet, "ProxyServer");
+      proxies = ProxyInUse();
       Pick(1);
-      proxies += " " + Stored(kInternet, "ProxyServer") + " " + Label();
+      proxies += " " + ProxyInUse() + " " + Label();
       Click(kUpdate);
       Click(kToggle);
     });
-    EXPECT_EQ(proxies + " " + Stored(kInternet, "ProxyServer"),
+    EXPECT_EQ(proxies + " " + ProxyInUse(),
               one + " " + two + " Your IP is: " + two + " " + own.proxyServer);
     EXPECT_EQ(Face() + " " + Icons(said), "Enable 1 iiiii");
     if (!stateKey) continue;

@@ -5,7 +5,6 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 #include <fstream>
-#include <iterator>
 #include "build_config.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
@@ -27,10 +26,6 @@ const std::string kFolder = [] {  // where it installs
 }();
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
 void Write(const std::string& path, const std::string& bytes) {
   CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
   std::ofstream(path, std::ios::binary) << bytes;
@@ -97,7 +92,7 @@ TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) 
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP", "127.0.0.1 [Local IP]");
   testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 0);
   Install();
-  EXPECT_EQ(ReadAll(kFolder + "sortedproxylist.txt"), "127.0.0.1:8002- Kept<br />");
+  EXPECT_EQ(ReadBytes(kFolder + "sortedproxylist.txt"), "127.0.0.1:8002- Kept<br />");
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP"), "127.0.0.1 [Local IP]");
   EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"), 0u);
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath"), kFolder);
@@ -117,7 +112,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
   testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", 1);
   testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", "127.0.0.1:3128");
-  const std::string port = ReadAll(WindowsPathFromUnix(TINYPROXY_DIR "/port"));
+  const std::string port = ReadBytes(WindowsPathFromUnix(TINYPROXY_DIR "/port"));
   const std::string live = "127.0.0.1:" + port.substr(0, port.find('\n'));
   Write(kFolder + "sortedproxylist.txt", live + "- Local tinyproxy<br />");
   ASSERT_NO_FATAL_FAILURE(EnableThroughTheBand(live + "- Local tinyproxy"));

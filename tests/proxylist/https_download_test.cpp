@@ -4,6 +4,7 @@
 // certificate problem, and a proxy in the middle, fails the download and keeps the old list.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "connection/connection_proxy.h"
@@ -39,7 +40,10 @@ std::string ListAddressOn(const std::string& server) { return "https://localhost
 struct LogWatch {
   std::string path;
   size_t start = ReadBytes(path).size();
-  std::string Gained() const { return ReadBytes(path).substr(std::min(start, ReadBytes(path).size())); }
+  std::string Gained() const {
+    const std::string log = ReadBytes(path);
+    return log.substr(std::min(start, log.size()));
+  }
   // The peer logs on a thread of its own, possibly after the client has already given up on it.
   std::string GainedOnceItShows(const std::string& text) const {
     for (int tries = 0; tries < 50 && Gained().find(text) == std::string::npos; ++tries) Sleep(100);
@@ -52,8 +56,7 @@ class HttpsDownloadTest : public testing::Test {
   void SetUp() override {
     ASSERT_NE(Port("good"), "0") << "the TLS fixture is not running";
     std::ofstream(FixtureFile("www/sortedproxylist.txt"), std::ios::binary) << kServedList;
-    testreg::DeleteValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                         "EnableAutodial");
+    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
   }
   void TearDown() override { DisableConnectionProxy(); }
 
@@ -62,7 +65,6 @@ class HttpsDownloadTest : public testing::Test {
     testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 1);
     return LoadItems(address);
   }
-  std::string List() const { return ReadBytes(m_folder.ListFile()); }
   static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"); }
 
   InstallFolder m_folder{"https"};
@@ -74,7 +76,7 @@ TEST_F(HttpsDownloadTest, TrustedServersListFillsTheBoxAndThroughTheSystemProxyO
   TestHttpServer plain({"1.2.3.4:80- US<br />"});  // a plain list is relayed
   EXPECT_EQ(FetchProxyList(plain.ListAddress()), "1.2.3.4:80- US<br />");
   EXPECT_EQ(Update(ListAddressOn("good")), (Items{"10.8.0.1:3128- Over TLS", "10.8.0.2:8080- Over TLS too"}));
-  EXPECT_EQ(List(), kServedList);
+  EXPECT_EQ(m_folder.ReadList(), kServedList);
   EXPECT_EQ(UpdateProxy(), 0u);
   EXPECT_NE(served.Gained().find(std::string("GET ") + kListPath), std::string::npos) << served.Gained();
 
@@ -90,7 +92,7 @@ TEST_F(HttpsDownloadTest, EachCertificateProblemFailsTheDownloadAndKeepsTheOldLi
     SCOPED_TRACE(server);
     const LogWatch served{FixtureFile(std::string(server) + ".log")};
     EXPECT_EQ(Update(ListAddressOn(server)), kOldItems);
-    EXPECT_EQ(List(), "127.0.0.1:9- Nowhere<br />");
+    EXPECT_EQ(m_folder.ReadList(), "127.0.0.1:9- Nowhere<br />");
     EXPECT_EQ(UpdateProxy(), 1u);
     EXPECT_NE(served.GainedOnceItShows("handshake").find("handshake"), std::string::npos) << "the server was not reached";
   }
@@ -100,7 +102,7 @@ TEST_F(HttpsDownloadTest, AProxyInTheMiddleWithItsOwnCertificateIsRefused) {
   const LogWatch proxyLog{FixtureFile("tamper.log")}, served{FixtureFile("good.log")};
   ASSERT_TRUE(SetConnectionOptions(("127.0.0.1:" + Port("tamper")).c_str()));
   EXPECT_EQ(Update(ListAddressOn("good")), kOldItems);
-  EXPECT_EQ(List(), "127.0.0.1:9- Nowhere<br />");
+  EXPECT_EQ(m_folder.ReadList(), "127.0.0.1:9- Nowhere<br />");
   const std::string seen = proxyLog.GainedOnceItShows("\nhandshake");
   EXPECT_NE(seen.find("CONNECT localhost:" + Port("good")), std::string::npos) << seen;
   EXPECT_NE(seen.find("\nhandshake"), std::string::npos) << seen;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/support/install_folder.h"
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
@@ -60,7 +62,6 @@ class ProxyListLoaderTest : public testing::Test {
   static void RequestUpdate() { testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 1); }
   static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"); }
   static std::optional<std::string> CaleC() { return testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "CaleC"); }
-  std::string List() const { return ReadBytes(m_folder.ListFile()); }
 
   InstallFolder m_folder{"list"};  // its list: "127.0.0.1:9- Nowhere<br />"
 };
@@ -78,7 +79,7 @@ TEST_F(ProxyListLoaderTest, FillsTheBoxFromTheFileInItsOrderByteForByteWithoutDo
   EXPECT_EQ(items.back(), "10.1.7.207:80- N");
   EXPECT_EQ(server.Requests(), 0);
   EXPECT_EQ(CaleC(), Doubled(m_folder.ListFile()));
-  EXPECT_EQ(List(), file + "<br />unterminated rest");
+  EXPECT_EQ(m_folder.ReadList(), file + "<br />unterminated rest");
 }
 
 TEST_F(ProxyListLoaderTest, MissingEmptyOrRequestedListIsDownloadedStoredAndTheRequestCleared) {
@@ -89,7 +90,7 @@ TEST_F(ProxyListLoaderTest, MissingEmptyOrRequestedListIsDownloadedStoredAndTheR
     if (state == "empty") m_folder.WriteList("");
     if (state == "requested") RequestUpdate();
     EXPECT_EQ(LoadItems(server.ListAddress()), (Items{"a:1- X", "\r\nb:2- Y"}));
-    EXPECT_EQ(List(), "a:1- X<br />\r\r\nb:2- Y<br />") << "each LF became CR LF, then written in text mode";
+    EXPECT_EQ(m_folder.ReadList(), "a:1- X<br />\r\r\nb:2- Y<br />") << "each LF became CR LF, then written in text mode";
     EXPECT_EQ(UpdateProxy(), state == "requested" ? std::optional<DWORD>(0) : std::nullopt) << "an absent request stays absent";
   }
 }
@@ -101,7 +102,7 @@ TEST_F(ProxyListLoaderTest, FailedDownloadKeepsTheOldListAndTheRequest) {
   for (const std::string& address : {DeadAddress(), errorPage.ListAddress(), silent.ListAddress()}) {
     SCOPED_TRACE(address);
     EXPECT_EQ(LoadItems(address, {500, 1500}), Items{"127.0.0.1:9- Nowhere"});
-    EXPECT_EQ(List(), "127.0.0.1:9- Nowhere<br />");
+    EXPECT_EQ(m_folder.ReadList(), "127.0.0.1:9- Nowhere<br />");
     EXPECT_EQ(UpdateProxy(), 1u);
   }
   DeleteFileA(m_folder.ListFile().c_str());  // without a list, the empty one is stored
@@ -135,7 +136,7 @@ TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCo
   RequestUpdate();
   TestHttpServer fresher({"c:3- Z<br />"});
   EXPECT_EQ(LoadItems(fresher.ListAddress()), Items{"c:3- Z"});
-  EXPECT_EQ(List(), "c:3- Z<br />");
+  EXPECT_EQ(m_folder.ReadList(), "c:3- Z<br />");
   EXPECT_EQ(GetFileAttributesA(UserListFile().c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(CaleC(), Doubled(m_folder.ListFile()));
 }

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <fstream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,13 @@ InstallFolder::~InstallFolder() {
 
 void InstallFolder::WriteList(const std::string& bytes) const { std::ofstream(ListFile(), std::ios::binary) << bytes; }
 
+std::string InstallFolder::ReadList() const { return ReadBytes(ListFile()); }
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
 std::string UserListFile() {
   char folder[MAX_PATH] = {};
   SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
@@ -40,6 +48,12 @@ std::string UserListFile() {
 
 void ClearUserState() {
   EXPECT_TRUE(DeleteUserKey(kSettingsKey));  // with what the process keeps in memory
-  DeleteFileA(UserListFile().c_str());
-  RemoveDirectoryA(UserListFile().substr(0, UserListFile().rfind('\\')).c_str());
+  const std::string userList = UserListFile();
+  DeleteFileA(userList.c_str());
+  RemoveDirectoryA(userList.substr(0, userList.rfind('\\')).c_str());
+}
+
+std::string ProxyInUse() {
+  if (testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable") != 1u) return "direct";
+  return testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer").value_or("<none>");
 }

@@ -7,6 +7,7 @@
 
 inline constexpr char kSettingsKey[] = "Software\\Quillmask";
 inline constexpr char kLowIntegritySettingsKey[] = "Software\\AppDataLow\\Software\\Quillmask";
+inline constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 class InstallFolder {
  public:
@@ -17,13 +18,18 @@ class InstallFolder {
   const std::string& Path() const { return m_path; }  // ends with a backslash
   std::string ListFile() const { return m_path + "sortedproxylist.txt"; }
   void WriteList(const std::string& bytes) const;  // byte for byte
+  std::string ReadList() const;
 
  private:
   std::string m_path;
 };
 
+std::string ReadBytes(const std::string& path);  // a whole file, byte for byte
 // The user's own copy of the list (in the local application data folder).
 std::string UserListFile();
 // Removes what the toolbar keeps for the user: the user's settings keys (also the low-integrity
 // copy) and the user's list copy.
 void ClearUserState();
+// The proxy the user's LAN connection uses, as Wine stores it: its "ProxyServer" while "ProxyEnable"
+// is 1, else "direct".
+std::string ProxyInUse();

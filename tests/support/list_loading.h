@@ -1,10 +1,7 @@
-// The proxy list as a test sees it: the items LoadProxyList gives the combo box, top item first,
-// and files read byte for byte.
+// The proxy list as a test sees it: the items LoadProxyList gives the combo box, top item first.
 #pragma once
 
 #include <deque>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "proxylist/proxy_list_loader.h"
@@ -18,9 +15,4 @@ inline Items LoadItems(const std::string& listAddress, const DownloadLimits& lim
   } sink;
   LoadProxyList(sink, listAddress, limits);
   return sink.items;
-}
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }

@@ -12,17 +12,10 @@
 #include "tests/support/registry.h"
 #include "tests/support/wine_paths.h"
 
-inline constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
 inline std::string TextOf(HWND window) {
   char text[512] = {};
   GetWindowTextA(window, text, sizeof(text));
   return text;
-}
-
-inline std::string ProxyInUse() {  // of the user's connection
-  if (testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable") != 1u) return "direct";
-  return testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer").value_or("<none>");
 }
 
 struct ProgramRun {
