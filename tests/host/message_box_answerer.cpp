@@ -18,8 +18,7 @@ BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
   if (Text(child, true) != "Static") return TRUE;
   if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return box->text = Text(child), TRUE;
   const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-  box->error = icon == LoadIcon(nullptr, IDI_HAND);
-  box->icon = box->error ? '!' : icon == LoadIcon(nullptr, IDI_INFORMATION) ? 'i' : '?';
+  box->icon = icon == LoadIcon(nullptr, IDI_HAND) ? '!' : icon == LoadIcon(nullptr, IDI_INFORMATION) ? 'i' : '?';
   return TRUE;
 }
 
@@ -38,7 +37,7 @@ LRESULT CALLBACK MessageBoxAnswerer::OnCbtEvent(int code, WPARAM wParam, LPARAM 
   const HWND box = reinterpret_cast<HWND>(wParam);
   if (code == HCBT_ACTIVATE && t_answerer && box != t_answerer->m_lastBox && Text(box, true) == "#32770") {
     t_answerer->m_lastBox = box;
-    AnsweredMessageBox answered = {"", false, '?', Text(box), GetWindow(box, GW_OWNER)};
+    AnsweredMessageBox answered = {"", '?', Text(box), GetWindow(box, GW_OWNER)};
     EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&answered));
     t_answerer->m_boxes.push_back(answered);
     if (t_answerer->m_whileShown) t_answerer->m_whileShown();

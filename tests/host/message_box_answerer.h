@@ -11,8 +11,7 @@
 
 struct AnsweredMessageBox {
   std::string text;
-  bool error;  // shown with the stop sign (IDI_HAND)
-  char icon;   // '!' the stop sign, 'i' information, '?' another or none
+  char icon;  // '!' the stop sign, 'i' information, '?' another or none
   std::string caption;
   HWND owner;
 };

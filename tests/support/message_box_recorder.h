@@ -1,10 +1,8 @@
-// Takes the place of MessageBoxA while it lives and records every box the code would show; `whileShown`,
-// when given, runs as each box is recorded: it sees the state the user would see.
+// Takes the place of MessageBoxA while it lives and records every box the code would show.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +13,7 @@ struct RecordedMessageBox {
 };
 
 struct MessageBoxRecorder {
-  explicit MessageBoxRecorder(std::function<void()> whileShown = {});
+  MessageBoxRecorder();
   ~MessageBoxRecorder();
   const std::vector<RecordedMessageBox>& Boxes() const;
 };
