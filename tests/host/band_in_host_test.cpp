@@ -14,7 +14,7 @@
 #include "host/band_host.h"
 #include "host/server_registration.h"
 #include "tests/host/message_box_answerer.h"
-#include "tests/support/combo_box_items.h"
+#include "tests/support/band_controls.h"
 #include "tests/support/gui_objects.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/loopback.h"
@@ -117,13 +117,7 @@ class BandInHostTest : public testing::Test {
     MSG msg = {Edit(), message, key, 0, 0, {0, 0}};
     return m_host.TranslateAccelerator(&msg);
   }
-  void Click(UINT command) const {
-    RECT rect = {};
-    SendMessageA(ToolBar(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&rect));
-    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    SendMessageA(ToolBar(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageA(ToolBar(), WM_LBUTTONUP, 0, at);
-  }
+  void Click(UINT command) const { ClickToolBarButton(ToolBar(), command); }
   // Selects item `index` (-1: none); `closeUp` then opens and closes the list, as a user's pick does.
   void Pick(int index, bool closeUp = true) const {
     SendMessageA(Combo(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);

@@ -9,7 +9,7 @@
 #include "framework/wnd.h"
 #include "host/band_host.h"
 #include "tests/host/message_box_answerer.h"
-#include "tests/support/combo_box_items.h"
+#include "tests/support/band_controls.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"
 #include "tests/support/wine_paths.h"
@@ -47,13 +47,9 @@ void EnableThroughTheBand(const std::string& item) {
   const HWND toolbar = host.BandWindow(), box = FindWindowExA(toolbar, nullptr, "ComboBoxEx32", nullptr);
   EXPECT_EQ(ComboBoxExItemText(box, 0), item);
   SendMessageA(reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0)), CB_SETCURSEL, 0, 0);
-  RECT button = {};  // Enable, command 32768
-  SendMessageA(toolbar, TB_GETRECT, 32768, reinterpret_cast<LPARAM>(&button));
-  const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
   {
     MessageBoxAnswerer boxes;
-    SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageA(toolbar, WM_LBUTTONUP, 0, at);
+    ClickToolBarButton(toolbar, 32768);  // Enable
   }
   EXPECT_EQ(host.Close(), S_OK);
   frame.DestroyWindow();

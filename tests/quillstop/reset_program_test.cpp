@@ -5,16 +5,13 @@
 #include <regex>
 #include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
+#include "host/server_registration.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"
 
 namespace {
 
-const std::string kProgram = [] {  // beside the tests
-  char path[MAX_PATH];
-  const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-  return self.substr(0, self.rfind('\\') + 1) + "quillstop.exe";
-}();
+const std::string kProgram = PathBesideProgram("quillstop.exe");
 
 struct Answer {  // the message a user's answer posts to a control of the question (0: to the question)
   int control;
