@@ -1,14 +1,10 @@
-// The connection writer: what it hands to WinINet through its seam (which keeps each connection's
-// options as WinINet does) for every combination of the automatic-dialling values, and what Wine's
-// own stored proxy settings become without the seam.
+// The connection writer: what it hands to WinINet through its seam, which keeps each connection's
+// options as WinINet does. (The hosted toolbar's tests see what Wine's stored settings become.)
 #include "connection/connection_proxy.h"
-
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <map>
-
 #include "connection/connection_options.h"
 #include "connection/internet_option_seam.h"
 #include "tests/support/install_folder.h"
@@ -180,31 +176,6 @@ TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   g_refused.clear();
   EXPECT_TRUE(DisableConnectionProxy());
   EXPECT_EQ(g_stored["LAN"], AsStored(own));
-}
-
-// "ProxyEnable ProxyServer" of the LAN connection as Wine stores them.
-std::string StoredLanProxy() {
-  return std::to_string(testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable").value_or(9)) + " " +
-         testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer").value_or("(none)");
-}
-
-TEST(ConnectionWriterOnWineTest, ChangesTheStoredLanProxySettingsAndGivesTheUsersBack) {
-  testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
-  ClearUserState();
-  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
-  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999 ", ChangeNotice::AfterLastWrite, OwnSettings::Save));
-  EXPECT_EQ(StoredLanProxy(), "1 127.0.0.1:9999 ");
-  {  // Settings the user may not write: refused for real, and nothing changes.
-    testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
-    EXPECT_FALSE(SetConnectionOptions("127.0.0.1:7777"));
-  }
-  EXPECT_EQ(StoredLanProxy(), "1 127.0.0.1:9999 ");
-  SetActiveIP("127.0.0.1:9999 ");
-  ASSERT_TRUE(DisableConnectionProxy());
-  EXPECT_EQ(StoredLanProxy(), "1 127.0.0.1:3128");
-  ASSERT_TRUE(DisableConnectionProxy());  // nothing kept: direct
-  EXPECT_EQ(StoredLanProxy(), "0 127.0.0.1:3128");
-  ClearUserState();
 }
 
 }  // namespace

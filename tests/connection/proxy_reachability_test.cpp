@@ -1,10 +1,9 @@
 // TestProxy against real sockets on loopback.
 #include "connection/proxy_reachability.h"
-
 #include <gtest/gtest.h>
-
+#include "framework/wnd.h"
 #include "tests/support/loopback.h"
-#include "tests/support/message_box_recorder.h"
+#include "tests/support/message_box_answerer.h"
 
 namespace {
 
@@ -17,7 +16,8 @@ HANDLE NextHandleValue() {
 }
 
 TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneAMessageLeakingNothing) {
-  const HWND owner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+  CWnd owner;
+  ASSERT_TRUE(owner.CreateEx(0, AfxPlainWindowClass(), "owner", WS_POPUP, {0, 0, 10, 10}, nullptr, 0));
   LoopbackListener proxy;
   const struct {
     const char* host;
@@ -25,20 +25,19 @@ TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneAMessage
     bool reachable;
   } cases[] = {{"127.0.0.1", proxy.Port(), true}, {"localhost", proxy.Port() + 3u * 65536u, true},  // low 16 bits
                {"127.0.0.1", ClosedLoopbackPort(), false}, {"no-such-host.invalid", 80, false}};
-  MessageBoxRecorder boxes;
   HANDLE before = nullptr;
   for (int round = 0; round < 3; ++round) {
     if (round == 1) before = NextHandleValue();  // after a first round: WinSock's first start keeps some
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(c.host) + ":" + std::to_string(c.port));
-      const size_t shown = boxes.Boxes().size();
-      const unsigned long ms = TestProxy(owner, c.host, c.port);
+      MessageBoxAnswerer boxes;
+      const unsigned long ms = TestProxy(owner.m_hWnd, c.host, c.port);
       EXPECT_TRUE(c.reachable ? ms >= 1 : ms == 0) << ms;
       EXPECT_TRUE(!c.reachable || proxy.AcceptAndSeeClosed(2000)) << "the test's connection is closed once it is done";
-      ASSERT_EQ(boxes.Boxes().size(), shown + !c.reachable);
+      ASSERT_EQ(boxes.Boxes().size(), c.reachable ? 0u : 1u);
       if (c.reachable) continue;
-      const RecordedMessageBox& box = boxes.Boxes().back();
-      EXPECT_EQ(std::tie(box.owner, box.caption, box.type), std::make_tuple(owner, "Quillmask", UINT{MB_OK | MB_ICONHAND}));
+      const AnsweredMessageBox& box = boxes.Boxes().back();
+      EXPECT_EQ(std::tie(box.owner, box.caption, box.icon), std::make_tuple(owner.m_hWnd, "Quillmask", '!'));
       EXPECT_EQ(box.text.substr(0, 19), "UNAVAILABLE PROXY!\n");
     }
   }

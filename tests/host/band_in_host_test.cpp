@@ -2,18 +2,15 @@
 // its real message boxes are answered, and what it changes is read where the system keeps it.
 #include <windows.h>
 #include <shlguid.h>
-
 #include <gtest/gtest.h>
-
 #include <optional>
-
 #include "build_config.h"
 #include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
 #include "host/server_registration.h"
-#include "tests/host/message_box_answerer.h"
+#include "tests/support/message_box_answerer.h"
 #include "tests/support/band_controls.h"
 #include "tests/support/gui_objects.h"
 #include "tests/support/install_folder.h"

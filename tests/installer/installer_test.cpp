@@ -8,7 +8,7 @@
 #include "build_config.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
-#include "tests/host/message_box_answerer.h"
+#include "tests/support/message_box_answerer.h"
 #include "tests/support/band_controls.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"

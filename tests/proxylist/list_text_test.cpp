@@ -1,8 +1,6 @@
 // The pure text logic of the proxy list and its address.
 #include "proxylist/list_text.h"
-
 #include <gtest/gtest.h>
-
 #include "proxylist/list_address.h"
 
 namespace {

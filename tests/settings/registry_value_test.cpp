@@ -1,6 +1,5 @@
 // Registry values and the toolbar's settings against Wine's registry.
 #include <gtest/gtest.h>
-
 #include "settings/registry_path.h"
 #include "settings/registry_value.h"
 #include "settings/shared_registry_dword.h"

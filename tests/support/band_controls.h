@@ -1,10 +1,8 @@
 // The band's controls as a user drives and sees them: a toolbar button clicked, the proxy box's
 // items read back.
 #pragma once
-
 #include <windows.h>
 #include <commctrl.h>
-
 #include <string>
 
 // The text of item `index` of the ComboBoxEx `box`; empty when there is no such item.

@@ -1,8 +1,45 @@
 // Leaks of GDI and USER objects.
 #pragma once
-
+#include <windows.h>
+#include <winternl.h>
+#include <gtest/gtest.h>
+#include <cstdint>
 #include <functional>
+
+// One entry of Wine's GDI handle table; a free entry has type 0.
+struct GdiHandleEntry {
+  std::uint64_t object;
+  std::uint16_t processId, count, unique;
+  std::uint8_t type, flags;
+  std::uint64_t userPointer;
+};
+
+inline BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
+  ++*reinterpret_cast<long*>(counter);
+  return EnumChildWindows(window, CountWindow, counter), TRUE;
+}
+
+// Wine's GetGuiResources is a stub that answers 0: GDI objects are the used entries of the GDI handle
+// table of 0x10000 entries (the PEB's GdiSharedHandleTable, Wine's layout), USER objects the windows
+// of the calling thread, children included.
+inline std::pair<long, long> CountGuiObjects() {
+  long gdi = 0, user = 0;
+  EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&user));
+  PROCESS_BASIC_INFORMATION process = {};
+  if (!NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof(process), nullptr)) {
+    const char* const peb = reinterpret_cast<const char*>(process.PebBaseAddress);
+    const auto* const table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + (sizeof(void*) == 8 ? 0xF8 : 0x94));
+    for (int i = 0; table && i < 0x10000; ++i) gdi += table[i].type != 0;
+  }
+  return {gdi, user};
+}
 
 // Runs `cycle` (given its number) `warmUp` times, for the system to fill its own caches, then
 // `cycles` times more, and expects the process to hold as many GDI and USER objects as before.
-void ExpectNoGuiObjectsLeft(int warmUp, int cycles, const std::function<void(int)>& cycle);
+inline void ExpectNoGuiObjectsLeft(int warmUp, int cycles, const std::function<void(int)>& cycle) {
+  for (int i = 0; i < warmUp; ++i) cycle(i);
+  const auto [gdi, user] = CountGuiObjects();
+  for (int i = 0; i < cycles; ++i) cycle(i);
+  EXPECT_GT(gdi, 0);
+  EXPECT_EQ(CountGuiObjects(), std::make_pair(gdi, user)) << "GDI and USER objects";
+}

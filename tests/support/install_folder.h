@@ -2,34 +2,74 @@
 // settings key ("Software\Quillmask"), holding a list of one entry, with none of the user's toolbar
 // state; the folder, its list file, the keys and the user's state go when the object does.
 #pragma once
-
+#include <windows.h>
+#include <shlobj.h>
+#include <gtest/gtest.h>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include "settings/user_keys.h"
+#include "tests/support/registry.h"
 
 inline constexpr char kSettingsKey[] = "Software\\Quillmask";
 inline constexpr char kLowIntegritySettingsKey[] = "Software\\AppDataLow\\Software\\Quillmask";
 inline constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
+inline std::string ReadBytes(const std::string& path) {  // a whole file, byte for byte
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The user's own copy of the list (in the local application data folder).
+inline std::string UserListFile() {
+  char folder[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return std::string(folder) + "\\Quillmask\\sortedproxylist.txt";
+}
+
+// Removes what the toolbar keeps for the user: the user's settings keys (also the low-integrity
+// copy, and what the process keeps in memory) and the user's list copy.
+inline void ClearUserState() {
+  EXPECT_TRUE(DeleteUserKey(kSettingsKey));
+  const std::string userList = UserListFile();
+  DeleteFileA(userList.c_str());
+  RemoveDirectoryA(userList.substr(0, userList.rfind('\\')).c_str());
+}
+
+// The proxy the user's LAN connection uses, as Wine stores it: its "ProxyServer" while "ProxyEnable"
+// is 1, else "direct".
+inline std::string ProxyInUse() {
+  if (testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable") != 1u) return "direct";
+  return testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer").value_or("<none>");
+}
+
 class InstallFolder {
  public:
-  explicit InstallFolder(const std::string& name);  // `name` tells the tests' folders apart, e.g. "toolbar"
-  ~InstallFolder();
+  explicit InstallFolder(const std::string& name) {  // `name` tells the tests' folders apart, e.g. "toolbar"
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    m_path = std::string(temp) + "quillmask-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(m_path.c_str(), nullptr);
+    ClearUserState();
+    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
+    testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_path);
+    // A list in place: a toolbar made here never reaches for the build's list server, which the
+    // tests do not own.
+    WriteList("127.0.0.1:9- Nowhere<br />");
+  }
+  ~InstallFolder() {
+    DeleteFileA(ListFile().c_str());
+    RemoveDirectoryA(m_path.c_str());
+    testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
+    ClearUserState();
+  }
   InstallFolder(const InstallFolder&) = delete;
   InstallFolder& operator=(const InstallFolder&) = delete;
   const std::string& Path() const { return m_path; }  // ends with a backslash
   std::string ListFile() const { return m_path + "sortedproxylist.txt"; }
-  void WriteList(const std::string& bytes) const;  // byte for byte
-  std::string ReadList() const;
+  void WriteList(const std::string& bytes) const { std::ofstream(ListFile(), std::ios::binary) << bytes; }
+  std::string ReadList() const { return ReadBytes(ListFile()); }
 
  private:
   std::string m_path;
 };
-
-std::string ReadBytes(const std::string& path);  // a whole file, byte for byte
-// The user's own copy of the list (in the local application data folder).
-std::string UserListFile();
-// Removes what the toolbar keeps for the user: the user's settings keys (also the low-integrity
-// copy) and the user's list copy.
-void ClearUserState();
-// The proxy the user's LAN connection uses, as Wine stores it: its "ProxyServer" while "ProxyEnable"
-// is 1, else "direct".
-std::string ProxyInUse();

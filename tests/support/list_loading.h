@@ -1,9 +1,7 @@
 // The proxy list as a test sees it: the items LoadProxyList gives the combo box, top item first.
 #pragma once
-
 #include <deque>
 #include <string>
-
 #include "proxylist/proxy_list_loader.h"
 
 using Items = std::deque<std::string>;

@@ -1,23 +1,47 @@
 // Real peers on 127.0.0.1 for tests: a listening socket and a small HTTP server, each on a port
 // the system picks.
 #pragma once
-
 #include <winsock2.h>
-
+#include <gtest/gtest.h>
 #include <atomic>
 #include <string>
 #include <thread>
 
+inline bool WaitReadable(SOCKET s, int timeoutMs) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(s, &set);
+  timeval timeout = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+  return select(0, &set, nullptr, nullptr, &timeout) == 1;
+}
+
 // A TCP socket listening on 127.0.0.1 (WinSock started while it lives).
 class LoopbackListener {
  public:
-  LoopbackListener();
-  ~LoopbackListener();
+  LoopbackListener() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof(address);
+    EXPECT_EQ(bind(m_listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    EXPECT_EQ(listen(m_listener, 16), 0);
+    getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+  }
+  ~LoopbackListener() { closesocket(m_listener), WSACleanup(); }
   LoopbackListener(const LoopbackListener&) = delete;
   LoopbackListener& operator=(const LoopbackListener&) = delete;
   unsigned short Port() const { return m_port; }
   // Accepts one connection and tells whether its peer closed it (EOF) within `timeoutMs`.
-  bool AcceptAndSeeClosed(int timeoutMs);
+  bool AcceptAndSeeClosed(int timeoutMs) {
+    const SOCKET client = WaitReadable(m_listener, timeoutMs) ? accept(m_listener, nullptr, nullptr) : INVALID_SOCKET;
+    char byte;
+    const bool closed = WaitReadable(client, timeoutMs) && recv(client, &byte, 1, 0) == 0;
+    return closesocket(client), closed;
+  }
 
  protected:
   SOCKET m_listener;
@@ -36,13 +60,37 @@ class TestHttpServer : public LoopbackListener {
     enum class Pace { Whole, Silent, Trickle } pace = Pace::Whole;  // Silent: never answers; Trickle: a byte a second
   };
   explicit TestHttpServer(Response response) : m_response(std::move(response)), m_thread([this] { Serve(); }) {}
-  ~TestHttpServer();
-  // The list's address on this server: "http://<host>:<port>/services/nimbus/proxy/sortedproxylist.txt".
-  std::string ListAddress(const std::string& host = "127.0.0.1") const;
+  ~TestHttpServer() { m_stopping = true, m_thread.join(); }
+  // The list's address on this server.
+  std::string ListAddress() const {
+    return "http://127.0.0.1:" + std::to_string(Port()) + "/services/nimbus/proxy/sortedproxylist.txt";
+  }
   int Requests() const { return m_requests; }  // received so far
 
  private:
-  void Serve();
+  void Serve() {
+    using Pace = Response::Pace;
+    const Response& r = m_response;
+    const std::string answer = "HTTP/1.1 " + r.status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
+        std::to_string(r.body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + r.body;
+    while (!m_stopping) {
+      if (!WaitReadable(m_listener, 100)) continue;
+      const SOCKET client = accept(m_listener, nullptr, nullptr);
+      std::string head;
+      char buffer[4096];
+      for (int got = 0; head.find("\r\n\r\n") == std::string::npos; head.append(buffer, got)) {
+        if (!WaitReadable(client, 5000) || (got = recv(client, buffer, sizeof(buffer), 0)) <= 0) break;
+      }
+      m_requests += head.find("\r\n\r\n") != std::string::npos;
+      for (size_t sent = 0, piece; r.pace != Pace::Silent && sent < answer.size() && !m_stopping; sent += piece) {
+        piece = send(client, answer.data() + sent, r.pace == Pace::Trickle ? 1 : static_cast<int>(answer.size() - sent), 0);
+        for (int wait = 0; r.pace == Pace::Trickle && wait < 20 && !m_stopping; ++wait) Sleep(50);
+        if (piece > answer.size()) break;  // a failed send
+      }
+      while (r.pace == Pace::Silent && !m_stopping) Sleep(50);
+      shutdown(client, SD_SEND), closesocket(client);
+    }
+  }
 
   const Response m_response;
   std::atomic<bool> m_stopping{false};

@@ -1,7 +1,6 @@
 // A program under test run for real to its end and watched from outside: the windows it shows and
 // the proxy it leaves in use.
 #pragma once
-
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <fstream>

@@ -5,7 +5,6 @@
 // that process's own downloads.
 #include <windows.h>
 #include <wincrypt.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>

@@ -1,6 +1,9 @@
 // Wine shows the Unix file system as drive Z:.
 #pragma once
-
+#include <algorithm>
 #include <string>
 
-std::string WindowsPathFromUnix(const std::string& unixPath);
+inline std::string WindowsPathFromUnix(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return "Z:" + path;
+}

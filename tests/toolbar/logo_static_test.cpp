@@ -1,8 +1,6 @@
 // The logo's painting, read back from a real window on the test display.
 #include "toolbar/logo_static.h"
-
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {

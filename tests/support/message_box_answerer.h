@@ -1,0 +1,62 @@
+// Answers the real message boxes shown on this thread as a user pressing OK would, and records what each
+// said, also for boxes shown by code in a DLL. `whileShown`, when given, runs as each box is shown: it
+// sees the state the user would see.
+#pragma once
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct AnsweredMessageBox {
+  std::string text;
+  char icon;  // '!' the stop sign, 'i' information, '?' another or none
+  std::string caption;
+  HWND owner;
+};
+
+class MessageBoxAnswerer {
+ public:
+  explicit MessageBoxAnswerer(std::function<void()> whileShown = {})
+      : m_hook(SetWindowsHookExA(WH_CBT, OnCbtEvent, nullptr, GetCurrentThreadId())), m_whileShown(std::move(whileShown)) {
+    EXPECT_NE(m_hook, nullptr);
+    t_answerer = this;
+  }
+  ~MessageBoxAnswerer() { t_answerer = nullptr, UnhookWindowsHookEx(m_hook); }
+  const std::vector<AnsweredMessageBox>& Boxes() const { return m_boxes; }
+
+ private:
+  static std::string Text(HWND window, bool className = false) {
+    char text[1024] = {};
+    className ? GetClassNameA(window, text, sizeof(text)) : GetWindowTextA(window, text, sizeof(text));
+    return text;
+  }
+  // A box's text is in a static child; its icon in an SS_ICON one.
+  static BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
+    auto* const box = reinterpret_cast<AnsweredMessageBox*>(lParam);
+    if (Text(child, true) != "Static") return TRUE;
+    if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return box->text = Text(child), TRUE;
+    const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    box->icon = icon == LoadIcon(nullptr, IDI_HAND) ? '!' : icon == LoadIcon(nullptr, IDI_INFORMATION) ? 'i' : '?';
+    return TRUE;
+  }
+  // Each box is seen as it is activated (again after another window had the focus: answered once).
+  static LRESULT CALLBACK OnCbtEvent(int code, WPARAM wParam, LPARAM lParam) {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && t_answerer && box != t_answerer->m_lastBox && Text(box, true) == "#32770") {
+      t_answerer->m_lastBox = box;
+      AnsweredMessageBox answered = {"", '?', Text(box), GetWindow(box, GW_OWNER)};
+      EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&answered));
+      t_answerer->m_boxes.push_back(answered);
+      if (t_answerer->m_whileShown) t_answerer->m_whileShown();
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  static inline thread_local MessageBoxAnswerer* t_answerer = nullptr;
+  const HHOOK m_hook;
+  const std::function<void()> m_whileShown;
+  HWND m_lastBox = nullptr;
+  std::vector<AnsweredMessageBox> m_boxes;
+};
