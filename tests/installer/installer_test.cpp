@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 #include <fstream>
 #include "build_config.h"
-#include "framework/wnd.h"
-#include "host/band_host.h"
-#include "tests/support/message_box_answerer.h"
-#include "tests/support/band_controls.h"
+#include "connection/connection_options.h"
+#include "connection/connection_proxy.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"
 #include "tests/support/wine_paths.h"
@@ -32,29 +30,6 @@ void Write(const std::string& path, const std::string& bytes) {
 }
 std::string String(HKEY root, const std::string& key, const char* name = "") {
   return testreg::GetString(root, key.c_str(), name).value_or("<none>");
-}
-
-// Opens the installed band in a frame as the browser does, checks that it came from the folder with
-// the folder's list, whose first entry is `item`, and switches that proxy on as a user does.
-void EnableThroughTheBand(const std::string& item) {
-  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-  CLSID clsid = {};
-  CWnd frame;
-  BandHost host;
-  ASSERT_EQ(FindBandClsid(&clsid), S_OK);
-  ASSERT_TRUE(frame.CreateEx(0, AfxPlainWindowClass(), "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {0, 0, 900, 99}, 0, 0));
-  ASSERT_EQ(host.Open(frame.m_hWnd, clsid), S_OK);
-  const HWND toolbar = host.BandWindow(), box = FindWindowExA(toolbar, nullptr, "ComboBoxEx32", nullptr);
-  EXPECT_EQ(ComboBoxExItemText(box, 0), item);
-  SendMessageA(reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0)), CB_SETCURSEL, 0, 0);
-  {
-    MessageBoxAnswerer boxes;
-    ClickToolBarButton(toolbar, 32768);  // Enable
-  }
-  EXPECT_EQ(host.Close(), S_OK);
-  frame.DestroyWindow();
-  CoUninitialize();
-  EXPECT_EQ(GetModuleHandleA("quillbar.dll"), nullptr) << "the browser is closed";
 }
 
 // The tests share their slot's prefix and take turns in any order: each first installs, over what
@@ -104,15 +79,11 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   testreg::SetString(HKEY_CURRENT_USER, "Software\\Quillmask Notes", "Kept", "yes");
   testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyOverride", "<local>");
   testreg::SetString(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "ActiveIP", "");
-  // The user's own proxy, then Quillmask's switched on through the installed band.
+  // The user's own proxy, then Quillmask's switched on as the toolbar does it.
   testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
-  testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", 1);
-  testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", "127.0.0.1:3128");
-  const std::string port = ReadBytes(WindowsPathFromUnix(TINYPROXY_DIR "/port"));
-  const std::string live = "127.0.0.1:" + port.substr(0, port.find('\n'));
-  Write(kFolder + "sortedproxylist.txt", live + "- Local tinyproxy<br />");
-  ASSERT_NO_FATAL_FAILURE(EnableThroughTheBand(live + "- Local tinyproxy"));
-  ASSERT_EQ(ProxyInUse(), live) << "is the tinyproxy fixture running?";
+  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
+  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999", ChangeNotice::AfterLastWrite, OwnSettings::Save));
+  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "127.0.0.1:9999");
   Write(UserListFile(), "127.0.0.1:8003- User's copy<br />");  // the band's, when the folder was read-only
 
   const ProgramRun run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
