@@ -1,19 +1,11 @@
-// The list through the system's proxy (a real HTTP proxy on loopback, tinyproxy) and over HTTPS
-// from real TLS peers on loopback (support/tls-fixture; the prefix trusts its test authority): a
-// good server's list fills the box, through the proxy too, which then sees only a tunnel; each
-// certificate problem, and a proxy in the middle, fails the download and keeps the old list.
+// The list over HTTPS from real TLS peers on loopback (support/tls-fixture, whose test authority the
+// prefix trusts), directly and through the system's proxy (a tinyproxy of the fixture's).
 #include <gtest/gtest.h>
-#include <fstream>
 #include <sstream>
 #include "connection/connection_proxy.h"
-#include "proxylist/fetch_proxy_list.h"
-#include "tests/support/install_folder.h"
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
-#include "tests/support/registry.h"
 #include "tests/support/wine_paths.h"
-
-namespace {
 
 constexpr char kListPath[] = "/services/nimbus/proxy/sortedproxylist.txt";
 constexpr char kServedList[] = "10.8.0.1:3128- Over TLS<br />10.8.0.2:8080- Over TLS too<br />";
@@ -57,11 +49,7 @@ class HttpsDownloadTest : public testing::Test {
   void TearDown() override { DisableConnectionProxy(); }
 
   // Fills a box from `address` as a user's "Update list" does.
-  static Items Update(const std::string& address) {
-    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 1);
-    return LoadItems(address);
-  }
-  static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"); }
+  static Items Update(const std::string& address) { return RequestUpdate(), LoadItems(address); }
 
   InstallFolder m_folder{"https"};
 };
@@ -97,5 +85,3 @@ TEST_F(HttpsDownloadTest, EachCertificateProblemFailsTheDownloadAndKeepsTheOldLi
     EXPECT_TRUE(seen.Shows("handshake")) << "the peer was not reached";
   }
 }
-
-}  // namespace

@@ -3,10 +3,8 @@
 #include "proxylist/proxy_list_loader.h"
 #include <gtest/gtest.h>
 #include <fstream>
-#include "tests/support/install_folder.h"
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
-#include "tests/support/registry.h"
 
 namespace {
 
@@ -45,8 +43,6 @@ std::string Doubled(std::string path) {
 
 class ProxyListLoaderTest : public testing::Test {
  protected:
-  static void RequestUpdate() { testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 1); }
-  static std::optional<DWORD> UpdateProxy() { return testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"); }
   static std::optional<std::string> CaleC() { return testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "CaleC"); }
 
   InstallFolder m_folder{"list"};  // its list: "127.0.0.1:9- Nowhere<br />"

@@ -31,13 +31,13 @@ class MessageBoxAnswerer {
     className ? GetClassNameA(window, text, sizeof(text)) : GetWindowTextA(window, text, sizeof(text));
     return text;
   }
-  // A box's text is in a static child; its icon in an SS_ICON one.
+  // A box's text is in a static child, its icon in an SS_ICON one.
   static BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
-    auto* const box = reinterpret_cast<AnsweredMessageBox*>(lParam);
+    auto& box = *reinterpret_cast<AnsweredMessageBox*>(lParam);
     if (Text(child, true) != "Static") return TRUE;
-    if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return box->text = Text(child), TRUE;
-    const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    box->icon = icon == LoadIcon(nullptr, IDI_HAND) ? '!' : icon == LoadIcon(nullptr, IDI_INFORMATION) ? 'i' : '?';
+    const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) box.text = Text(child);
+    else box.icon = icon == LoadIcon(nullptr, IDI_HAND) ? '!' : icon == LoadIcon(nullptr, IDI_INFORMATION) ? 'i' : '?';
     return TRUE;
   }
   // Each box is seen as it is activated (again after another window had the focus: answered once).
@@ -45,9 +45,8 @@ class MessageBoxAnswerer {
     const HWND box = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE && t_answerer && box != t_answerer->m_lastBox && Text(box, true) == "#32770") {
       t_answerer->m_lastBox = box;
-      AnsweredMessageBox answered = {"", '?', Text(box), GetWindow(box, GW_OWNER)};
+      auto& answered = t_answerer->m_boxes.emplace_back(AnsweredMessageBox{"", '?', Text(box), GetWindow(box, GW_OWNER)});
       EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&answered));
-      t_answerer->m_boxes.push_back(answered);
       if (t_answerer->m_whileShown) t_answerer->m_whileShown();
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
