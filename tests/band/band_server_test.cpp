@@ -6,12 +6,9 @@
 #include <gtest/gtest.h>
 #include <tuple>
 #include "framework/com_ptr.h"
-#include "framework/registry_text.h"
 #include "host/server_registration.h"
 #include "quillbar_idl.h"
 #include "tests/support/registry.h"
-
-namespace {
 
 constexpr char kToolbarKey[] = "Software\\Microsoft\\Internet Explorer\\Toolbar";
 
@@ -47,9 +44,6 @@ class BandServerTest : public testing::Test {
 };
 
 TEST_F(BandServerTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfItLives) {
-  void* object = &object;
-  EXPECT_EQ(GetClassObject(IID_IquillbarBand, &object), CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(object, nullptr);
   EXPECT_EQ(CanUnloadNow(), S_OK);
   CComPtr<IClassFactory> factory = Factory();
   EXPECT_EQ(Factory().p, factory.p) << "one cached class object";
@@ -64,9 +58,6 @@ TEST_F(BandServerTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfIt
     EXPECT_EQ(Factory()->LockServer(lock), S_OK);
     EXPECT_EQ(CanUnloadNow(), lock ? S_FALSE : S_OK) << "locked: " << lock;
   }
-  void* aggregated = &object;  // an outer object may only ask for IUnknown
-  EXPECT_EQ(Factory()->CreateInstance(Factory(), IID_IDeskBand, &aggregated), CLASS_E_NOAGGREGATION);
-  EXPECT_EQ(aggregated, nullptr);
 }
 
 // A class key left by an older version is replaced; unregistering keeps the keys others share, also
@@ -96,13 +87,3 @@ TEST_F(BandServerTest, RegistersTheBandAndUnregistersItKeepingTheSharedKeys) {
     EXPECT_TRUE(testreg::KeyExists(HKEY_LOCAL_MACHINE, kToolbarKey));
   }
 }
-
-TEST(RegistryTextTest, FillsInKnownNamesAndRefusesTheRest) {
-  const std::vector<RegistryReplacement> names = {{"MODULE", "C:\\a b\\q.dll"}, {"CLSID", "{1}"}};
-  const std::pair<const char*, std::optional<std::string>> cases[] = {
-      {"CLSID\\%CLSID%\\x", "CLSID\\{1}\\x"}, {"%CLSID%%MODULE%", "{1}C:\\a b\\q.dll"}, {"100%% sure", "100% sure"},
-      {"%OTHER%", std::nullopt}, {"open %MODULE", std::nullopt}, {"%module%", std::nullopt}};
-  for (const auto& [text, expanded] : cases) EXPECT_EQ(ExpandRegistryText(text, names), expanded) << text;
-}
-
-}  // namespace

@@ -10,8 +10,6 @@
 #include "tests/support/install_folder.h"
 #include "tests/support/registry.h"
 
-namespace {
-
 constexpr char kAutoDial[] = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
 using Calls = std::vector<std::string>;
 using Options = ConnectionOptions;
@@ -177,5 +175,3 @@ TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   EXPECT_TRUE(DisableConnectionProxy());
   EXPECT_EQ(g_stored["LAN"], AsStored(own));
 }
-
-}  // namespace

@@ -5,8 +5,6 @@
 #include "tests/support/loopback.h"
 #include "tests/support/message_box_answerer.h"
 
-namespace {
-
 // The value the next new handle gets. Freed handle slots are reused, so a handle leaked in between
 // (a socket is one) moves it on. Wine cannot count a process's handles (GetProcessHandleCount).
 HANDLE NextHandleValue() {
@@ -43,5 +41,3 @@ TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneAMessage
   }
   EXPECT_EQ(NextHandleValue(), before);
 }
-
-}  // namespace

@@ -12,8 +12,6 @@
 #include "tests/support/program_run.h"
 #include "tests/support/wine_paths.h"
 
-namespace {
-
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmask";
 constexpr char kToolbarKey[] = "Software\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr char kProgId[] = "quillbar.quillbarBand";
@@ -141,5 +139,3 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothing) {
   EXPECT_FALSE(testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || testreg::KeyExists(HKEY_CLASSES_ROOT, kProgId));
   EXPECT_FALSE(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath"));
 }
-
-}  // namespace

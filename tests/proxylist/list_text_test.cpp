@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include "proxylist/list_address.h"
 
-namespace {
-
 TEST(ListTextTest, CutsEntriesAtTerminatorsAndNormalisesADownloadedBody) {
   using Entries = std::vector<std::string_view>;
   EXPECT_EQ(CutEntries("1.2.3.4:80- US<br />\r\n5.6.7.8:3128- DE<br />trailing text"),
@@ -47,5 +45,3 @@ TEST(ParseListAddressTest, SchemeDecidesTlsAndTheDefaultPortAndAnythingElseIsNoA
     EXPECT_FALSE(ParseListAddress(address)) << address;
   }
 }
-
-}  // namespace

@@ -6,8 +6,6 @@
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
 
-namespace {
-
 TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNothingWithinTheBound) {
   using Pace = TestHttpServer::Response::Pace;
   std::string many;  // more than 4 MB
@@ -106,5 +104,3 @@ TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCo
   EXPECT_EQ(GetFileAttributesA(UserListFile().c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(CaleC(), Doubled(m_folder.ListFile()));
 }
-
-}  // namespace

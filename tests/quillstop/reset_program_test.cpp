@@ -9,15 +9,10 @@
 #include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"
 
-namespace {
-
 const std::string kProgram = PathBesideProgram("quillstop.exe");
 
-struct Answer {  // the message a user's answer posts to a control of the question (0: to the question)
-  int control;
-  UINT message;
-  WPARAM wParam;
-};
+// The message a user's answer posts to a control of the question (control 0: to the question).
+struct Answer { int control; UINT message; WPARAM wParam; };
 
 class ResetProgramTest : public testing::Test {
  protected:
@@ -106,5 +101,3 @@ TEST(ResetProgramResourcesTest, CarriesItsIconAndProductName) {
                              reinterpret_cast<void**>(&product), &length));
   EXPECT_STREQ(product, "Quillmask");
 }
-
-}  // namespace

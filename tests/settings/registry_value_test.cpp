@@ -1,25 +1,13 @@
 // Registry values and the toolbar's settings against Wine's registry.
 #include <gtest/gtest.h>
-#include "settings/registry_path.h"
 #include "settings/registry_value.h"
 #include "settings/shared_registry_dword.h"
 #include "settings/user_keys.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/registry.h"
 
-namespace {
-
 constexpr char kKey[] = "Software\\QuillmaskTest", kLowKey[] = "Software\\AppDataLow\\Software\\QuillmaskTest";
 constexpr char kNumber[] = "Software\\QuillmaskTest\\Number";
-
-TEST(SplitRegistryPathTest, GivesKeyPathAndValueNameWhateverTheBackslashes) {
-  const char* const cases[][3] = {{"Software\\Quillmask\\Enabled", "Software\\Quillmask", "Enabled"},
-                                  {"\\\\\\Software\\Quillmask\\\\Enabled", "Software\\Quillmask", "Enabled"},
-                                  {"\\Enabled", "", "Enabled"}, {"Software\\", "Software", ""}, {"\\\\", "", ""}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(SplitRegistryPath(c[0]).keyPath + "|" + SplitRegistryPath(c[0]).valueName, c[1] + std::string("|") + c[2]);
-  }
-}
 
 class RegistryValueTest : public testing::Test {
  protected:
@@ -107,5 +95,3 @@ TEST(EnabledSettingTest, KeepsWhatItReadWhileAFreshObjectSeesAnotherWritersChang
   EnabledSetting = 2;
   EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 2u);
 }
-
-}  // namespace

@@ -7,12 +7,7 @@
 #include <functional>
 
 // One entry of Wine's GDI handle table; a free entry has type 0.
-struct GdiHandleEntry {
-  std::uint64_t object;
-  std::uint16_t processId, count, unique;
-  std::uint8_t type, flags;
-  std::uint64_t userPointer;
-};
+struct GdiHandleEntry { std::uint64_t object; std::uint16_t processId, count, unique; std::uint8_t type, flags; std::uint64_t user; };
 
 inline BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
   ++*reinterpret_cast<long*>(counter);

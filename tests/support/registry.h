@@ -29,23 +29,17 @@ inline void SetDword(HKEY root, const char* keyPath, const char* name, DWORD val
 inline void SetString(HKEY root, const char* keyPath, const char* name, const std::string& value) {  // with its zero
   SetRaw(root, keyPath, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
-
-// The bytes of a value of type `type`; none when it is missing or of another type.
-inline std::optional<std::string> GetRaw(HKEY root, const char* keyPath, const char* name, DWORD type) {
-  DWORD size = 0, found = REG_NONE;
-  if (RegGetValueA(root, keyPath, name, RRF_RT_ANY | RRF_NOEXPAND, &found, nullptr, &size) || found != type) return {};
-  std::string data(size, '\0');
-  if (RegGetValueA(root, keyPath, name, RRF_RT_ANY | RRF_NOEXPAND, nullptr, data.data(), &size)) return {};
-  return data.substr(0, size);
-}
+// A value of the type asked for; none when it is missing or of another type.
 inline std::optional<DWORD> GetDword(HKEY root, const char* keyPath, const char* name) {
-  const std::optional<std::string> raw = GetRaw(root, keyPath, name, REG_DWORD);
-  if (!raw || raw->size() != sizeof(DWORD)) return std::nullopt;
-  return *reinterpret_cast<const DWORD*>(raw->data());
+  DWORD value = 0, size = sizeof(value);
+  if (RegGetValueA(root, keyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size)) return std::nullopt;
+  return value;
 }
 inline std::optional<std::string> GetString(HKEY root, const char* keyPath, const char* name) {  // up to its zero
-  const std::optional<std::string> raw = GetRaw(root, keyPath, name, REG_SZ);
-  return raw ? std::optional(raw->substr(0, raw->find('\0'))) : std::nullopt;
+  char text[2048] = {};
+  DWORD size = sizeof(text);
+  if (RegGetValueA(root, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size)) return std::nullopt;
+  return text;
 }
 
 // Makes `keyPath` (created if missing) readable by everyone and writable by nobody while it
