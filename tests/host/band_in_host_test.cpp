@@ -1,5 +1,6 @@
-// quillbar.dll's band, registered and hosted as the browser hosts it: clicks and keys go to its real windows,
-// its real message boxes are answered, and what it changes is read where the system keeps it.
+// quillbar.dll registered as the installer does and its band hosted as the browser hosts it: clicks and
+// keys go to its real windows, its real message boxes are answered, and what it changes is read where
+// the system keeps it.
 #include <windows.h>
 #include <shlguid.h>
 #include <gtest/gtest.h>
@@ -89,6 +90,16 @@ class BandInHostTest : public testing::Test {
     EXPECT_EQ(CoCreateInstance(m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
     EXPECT_EQ(band->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(withSite)), S_OK);
     return band;
+  }
+  CComPtr<IClassFactory> Factory() const {
+    CComPtr<IClassFactory> factory;
+    EXPECT_EQ(CoGetClassObject(m_clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    return factory;
+  }
+  static HRESULT CanUnloadNow() {
+    const FARPROC canUnloadNow = GetProcAddress(GetModuleHandleA("quillbar.dll"), "DllCanUnloadNow");
+    return reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(canUnloadNow))();
   }
   static HWND WindowOf(IDeskBand* band) {
     HWND window = reinterpret_cast<HWND>(1);
@@ -328,8 +339,24 @@ TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
   EXPECT_EQ(withSite->GetSite(IID_IUnknown, &got), E_FAIL);
   EXPECT_EQ(got, nullptr);
   self.Release(), withSite.Release(), band.Release();
-  const FARPROC canUnloadNow = GetProcAddress(GetModuleHandleA("quillbar.dll"), "DllCanUnloadNow");
-  EXPECT_EQ(reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(canUnloadNow))(), S_OK) << "every band reference gone";
+  EXPECT_EQ(CanUnloadNow(), S_OK) << "every band reference gone";
+}
+
+// The DLL serves one cached class object and stays loaded while anything of it lives.
+TEST_F(BandInHostTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfItLives) {
+  CComPtr<IClassFactory> factory = Factory();
+  EXPECT_EQ(Factory().p, factory.p) << "one cached class object";
+  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "class object held";
+  CComPtr<IDeskBand> band;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
+  factory.Release();
+  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "band alive";
+  band.Release();
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+  for (BOOL lock : {TRUE, FALSE}) {
+    EXPECT_EQ(Factory()->LockServer(lock), S_OK);
+    EXPECT_EQ(CanUnloadNow(), lock ? S_FALSE : S_OK) << "locked: " << lock;
+  }
 }
 
 // A standard user's browser may not write the machine's settings key; at low integrity not even the

@@ -44,8 +44,10 @@ class InstallerTest : public testing::Test {
 TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) {
   Install();
   for (const char* file : {"quillbar.dll", "quillstop.exe", "uninstall.exe"}) EXPECT_TRUE(Exists(kFolder + file));
-  const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID");
-  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str()), "Quillmask") << "registered";
+  const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID"), server = "CLSID\\" + clsid + "\\InprocServer32";
+  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str()) + String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CurVer") +
+                String(HKEY_CLASSES_ROOT, server) + String(HKEY_CLASSES_ROOT, server, "ThreadingModel"),
+            "Quillmask" + std::string(kProgId) + ".1" + kFolder + "quillbar.dll" + "Apartment") << "registered";
   const std::string uninstaller = "\"" + kFolder + "uninstall.exe\"";
   const std::pair<const char*, std::string> entry[] = {{"DisplayName", "Quillmask (64-bit)"},
       {"DisplayVersion", QUILLMASK_VERSION_TEXT}, {"Publisher", "Quillmask"}, {"UninstallString", uninstaller},
@@ -58,6 +60,7 @@ TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) 
   EXPECT_TRUE(kb > 1000 && kb < 100000) << kb << " KB";
 
   Write(kFolder + "sortedproxylist.txt", "127.0.0.1:8002- Kept<br />");
+  testreg::SetString(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid + "\\Stale").c_str(), "", "from an older version");
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP", "127.0.0.1 [Local IP]");
   testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 0);
   Install();
@@ -65,6 +68,7 @@ TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) 
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP"), "127.0.0.1 [Local IP]");
   EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"), 0u);
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath"), kFolder);
+  EXPECT_FALSE(testreg::KeyExists(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid + "\\Stale").c_str())) << "the class key is made anew";
 }
 
 TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsItsOwn) {
@@ -94,6 +98,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
            {HKEY_CLASSES_ROOT, std::string(kProgId) + ".1"}, {HKEY_CLASSES_ROOT, "TypeLib\\" + libid}}) {
     EXPECT_FALSE(testreg::KeyExists(root, key.c_str())) << key;
   }
+  EXPECT_TRUE(testreg::KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{00000300-0000-0000-C000-000000000046}")) << "others' classes";
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str()) + String(HKEY_LOCAL_MACHINE, kToolbarKey, kOther) +
                 String(HKEY_CURRENT_USER, "Software\\Quillmask Notes", "Kept") +
                 String(HKEY_CURRENT_USER, kInternetSettings, "ProxyOverride"),
