@@ -1,5 +1,5 @@
-// The connection writer: what it hands to WinINet through its seam, which keeps each connection's
-// options as WinINet does. (The hosted toolbar's tests see what Wine's stored settings become.)
+// The connection writer, through a seam that keeps each connection's options as WinINet does (the hosted
+// toolbar's tests see what Wine's stored settings become); the proxy test against real loopback sockets.
 #include "connection/connection_proxy.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
@@ -7,12 +7,14 @@
 #include <map>
 #include "connection/connection_options.h"
 #include "connection/internet_option_seam.h"
+#include "connection/proxy_reachability.h"
+#include "framework/wnd.h"
 #include "tests/support/install_folder.h"
-#include "tests/support/registry.h"
+#include "tests/support/loopback.h"
+#include "tests/support/message_box_answerer.h"
 
 constexpr char kAutoDial[] = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
 using Calls = std::vector<std::string>;
-using Options = ConnectionOptions;
 
 using Stored = std::map<DWORD, std::string>;  // a connection's options by number (numbers in decimal)
 Calls g_calls;  // a line per call: "LAN F3 S10.0.0.1:80 Blocal" (the options by letter), "changed", "refresh"
@@ -23,7 +25,7 @@ std::string Connection(const INTERNET_PER_CONN_OPTION_LISTA* list) {
   return list->pszConnection ? "'" + std::string(list->pszConnection) + "'" : "LAN";
 }
 bool IsText(DWORD id) { return id >= INTERNET_PER_CONN_PROXY_SERVER && id <= INTERNET_PER_CONN_AUTOCONFIG_URL; }
-Stored AsStored(const Options& o) {
+Stored AsStored(const ConnectionOptions& o) {
   return {{INTERNET_PER_CONN_FLAGS, std::to_string(o.flags)}, {INTERNET_PER_CONN_PROXY_SERVER, o.proxyServer},
           {INTERNET_PER_CONN_PROXY_BYPASS, o.proxyBypass}, {INTERNET_PER_CONN_AUTOCONFIG_URL, o.autoConfigUrl},
           {INTERNET_PER_CONN_AUTODISCOVERY_FLAGS, std::to_string(o.autoDiscoveryFlags)}};
@@ -81,11 +83,11 @@ class ConnectionWriterTest : public testing::Test {
   }
   static void Configure(std::optional<DWORD> enableAutodial, std::optional<DWORD> noNetAutodial, const char* dialUp) {
     for (const auto& [name, value] : {std::pair{"EnableAutodial", enableAutodial}, {"NoNetAutodial", noNetAutodial}}) {
-      if (value) testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, name, *value);
-      if (!value) testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, name);
+      value ? testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, name, *value)
+            : testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, name);
     }
-    if (dialUp) testreg::SetString(HKEY_LOCAL_MACHINE, kAutoDial, "DefaultInternet", dialUp);
-    if (!dialUp) testreg::DeleteKey(HKEY_LOCAL_MACHINE, kAutoDial);
+    dialUp ? testreg::SetString(HKEY_LOCAL_MACHINE, kAutoDial, "DefaultInternet", dialUp)
+           : testreg::DeleteKey(HKEY_LOCAL_MACHINE, kAutoDial);
   }
   template <typename Change>
   static Calls CallsOf(Change change) {
@@ -123,7 +125,7 @@ TEST_F(ConnectionWriterTest, WritesTheConnectionsTheDiallingValuesChooseForEvery
 // Switched on, moved to another proxy of the list, switched on again over its own proxy (as the
 // toggle does after a failed test), then off: each connection has its user's own options back.
 TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBack) {
-  const Options cases[] = {
+  const ConnectionOptions cases[] = {
       {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "*.corp.example;<local>", "", 0},
       {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL, "", "", "http://config.corp.example/proxy.pac", 0},
       {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, "", "", "", AUTO_PROXY_FLAG_USER_SET | AUTO_PROXY_FLAG_ALWAYS_DETECT}};
@@ -132,9 +134,9 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
     ASSERT_TRUE(SetConnectionOptions(proxy, notice, own));
     SetActiveIP(proxy);
   };
-  for (const Options& own : cases) {
+  for (const ConnectionOptions& own : cases) {
     SCOPED_TRACE("flags " + std::to_string(own.flags));
-    Options dialUpOwn = own;
+    ConnectionOptions dialUpOwn = own;
     dialUpOwn.proxyBypass += ";dial-up";
     g_stored = {{"LAN", AsStored(own)}, {"'My ISP'", AsStored(dialUpOwn)}};
     SetActiveIP("");
@@ -148,7 +150,7 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
   }
   // Settings the user changed while the toolbar's proxy was on stand.
   switchOn("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save);
-  const Options changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
+  const ConnectionOptions changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
   g_stored["LAN"] = AsStored(changed);
   ASSERT_TRUE(DisableConnectionProxy());
   EXPECT_EQ(g_stored["LAN"], AsStored(changed));
@@ -157,7 +159,7 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
 
 TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   Configure(1, 1, "My ISP");
-  const Options own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "<local>", "", 0};
+  const ConnectionOptions own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "<local>", "", 0};
   g_stored = {{"LAN", AsStored(own)}, {"'My ISP'", AsStored(own)}};
   g_refused = "LAN";  // the second of the two writes
   SetLastError(0);
@@ -174,4 +176,38 @@ TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   g_refused.clear();
   EXPECT_TRUE(DisableConnectionProxy());
   EXPECT_EQ(g_stored["LAN"], AsStored(own));
+}
+
+// The value the next new handle gets. Freed handle slots are reused, so a handle leaked in between
+// (a socket is one) moves it on. Wine cannot count a process's handles (GetProcessHandleCount).
+HANDLE NextHandleValue() {
+  const HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  CloseHandle(probe);
+  return probe;
+}
+
+TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneAMessageLeakingNothing) {
+  CWnd owner;
+  ASSERT_TRUE(owner.CreateEx(0, AfxPlainWindowClass(), "owner", WS_POPUP, {0, 0, 10, 10}, nullptr, 0));
+  LoopbackListener proxy;
+  const struct { const char* host; unsigned int port; bool reachable; } cases[] = {
+      {"127.0.0.1", proxy.Port(), true}, {"localhost", proxy.Port() + 3u * 65536u, true},  // low 16 bits
+      {"127.0.0.1", ClosedLoopbackPort(), false}, {"no-such-host.invalid", 80, false}};
+  HANDLE before = nullptr;
+  for (int round = 0; round < 3; ++round) {
+    if (round == 1) before = NextHandleValue();  // after a first round: WinSock's first start keeps some
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.host) + ":" + std::to_string(c.port));
+      MessageBoxAnswerer boxes;
+      const unsigned long ms = TestProxy(owner.m_hWnd, c.host, c.port);
+      EXPECT_TRUE(c.reachable ? ms >= 1 : ms == 0) << ms;
+      EXPECT_TRUE(!c.reachable || proxy.AcceptAndSeeClosed(2000)) << "the test's connection is closed once it is done";
+      ASSERT_EQ(boxes.Boxes().size(), c.reachable ? 0u : 1u);
+      if (c.reachable) continue;
+      const AnsweredMessageBox& box = boxes.Boxes().back();
+      EXPECT_EQ(std::tie(box.owner, box.caption, box.icon), std::make_tuple(owner.m_hWnd, "Quillmask", '!'));
+      EXPECT_EQ(box.text.substr(0, 19), "UNAVAILABLE PROXY!\n");
+    }
+  }
+  EXPECT_EQ(NextHandleValue(), before);
 }

@@ -1,6 +1,5 @@
-// quillbar.dll registered as the installer does and its band hosted as the browser hosts it: clicks and
-// keys go to its real windows, its real message boxes are answered, and what it changes is read where
-// the system keeps it.
+// quillbar.dll registered as the installer does and its band hosted as the browser hosts it: clicks, keys
+// and answered message boxes go to its real windows; what it changes is read where the system keeps it.
 #include <windows.h>
 #include <shlguid.h>
 #include <gtest/gtest.h>
@@ -299,9 +298,8 @@ TEST_F(BandInHostTest, UpdateAsksForANewListEachTimeAndHelpOpensTheHelpPageInThe
   EXPECT_EQ(m_host.Browser()->Navigations(), m_opened);
 }
 
-// Sites lacking something get no toolbar and are not kept. The toolbar is made in a hidden window of
-// the site's window, and a further site takes it along. The band tells its site of the focus from its
-// own IUnknown, and lets go of each site.
+// Sites lacking something get no toolbar and are not kept; the toolbar is made in a hidden window of the
+// site's window, a further site takes it along, and the band lets go of each site.
 TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
   CWnd otherFrame;
   ASSERT_TRUE(otherFrame.CreateEx(0, AfxPlainWindowClass(), "other", WS_OVERLAPPEDWINDOW, {0, 0, 1100, 80}, nullptr, 0));

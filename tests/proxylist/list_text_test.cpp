@@ -24,15 +24,10 @@ TEST(ListTextTest, ExpandsLineFeedsAndReadsTextModeFilesAndFindsTheListBesideThe
 }
 
 TEST(ParseListAddressTest, SchemeDecidesTlsAndTheDefaultPortAndAnythingElseIsNoAddress) {
-  const struct {
-    const char* address;
-    bool secure;
-    const char* host;
-    unsigned short port;
-    const char* path;
-  } cases[] = {{"http://127.0.0.1:8470/services/x.txt", false, "127.0.0.1", 8470, "/services/x.txt"},
-               {"https://lists.example/a?b=c", true, "lists.example", 443, "/a?b=c"},
-               {"HTTPS://Lists.Example", true, "Lists.Example", 443, "/"}, {"Http://h:65535", false, "h", 65535, "/"}};
+  const struct { const char* address; bool secure; const char* host; unsigned short port; const char* path; } cases[] = {
+      {"http://127.0.0.1:8470/services/x.txt", false, "127.0.0.1", 8470, "/services/x.txt"},
+      {"https://lists.example/a?b=c", true, "lists.example", 443, "/a?b=c"},
+      {"HTTPS://Lists.Example", true, "Lists.Example", 443, "/"}, {"Http://h:65535", false, "h", 65535, "/"}};
   for (const auto& c : cases) {
     const std::optional<ListAddress> parsed = ParseListAddress(c.address);
     ASSERT_TRUE(parsed) << c.address;

@@ -11,10 +11,7 @@ TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNoth
   std::string many;  // more than 4 MB
   for (int i = 0; i < 150000; ++i) many += "10.0." + std::to_string(i % 256) + ".1:8080- Somewhere far<br />";
   const std::string longEntry = "1.2.3.4:80- " + std::string(10000, 'L') + "<br />";
-  const struct {
-    std::string status, body, expected;
-    Pace pace = Pace::Whole;
-  } cases[] = {
+  const struct { std::string status, body, expected; Pace pace = Pace::Whole; } cases[] = {
       {"200 OK", "1.2.3.4:80- US<supports POST> x<br />5.6.7.8:3128- DE<br />tail", "1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />"},
       // Each LF arrives as CR LF, so a CR LF received becomes CR CR LF.
       {"200 OK", "a:1- X<br />\r\nb:2- Y<br />\nc", "a:1- X<br />\r\r\nb:2- Y<br />"},

@@ -22,16 +22,13 @@ class RegistryValueTest : public testing::Test {
 
 TEST_F(RegistryValueTest, ReadsAValueOfItsOwnTypeWithinItsBytesElseTheDefault) {
   const std::string longText(70000, 'x');
-  const struct {
-    DWORD type;
-    std::string bytes, text;
-    DWORD number;
-  } cases[] = {{REG_SZ, "abcdef", "abcdef", 7}, {REG_SZ, {"ab\0cd", 5}, "ab", 7}, {REG_SZ, longText, longText, 7},
-               {REG_EXPAND_SZ, {"%TEMP%\\q", 9}, "%TEMP%\\q", 7}, {REG_DWORD, {"abc", 4}, "fallback", 0x00636261},
-               {REG_DWORD, "\x01\x02", "fallback", 7}, {REG_BINARY, "\x01\x02\x03\x04", "fallback", 7}};
+  const struct { DWORD type; std::string bytes, text; DWORD number; } cases[] = {
+      {REG_SZ, "abcdef", "abcdef", 7}, {REG_SZ, {"ab\0cd", 5}, "ab", 7}, {REG_SZ, longText, longText, 7},
+      {REG_EXPAND_SZ, {"%TEMP%\\q", 9}, "%TEMP%\\q", 7}, {REG_DWORD, {"abc", 4}, "fallback", 0x00636261},
+      {REG_DWORD, "\x01\x02", "fallback", 7}, {REG_BINARY, "\x01\x02\x03\x04", "fallback", 7}};
   for (const auto& c : cases) {
     SCOPED_TRACE("type " + std::to_string(c.type) + ", " + std::to_string(c.bytes.size()) + " bytes");
-    testreg::SetRaw(HKEY_LOCAL_MACHINE, kKey, "Number", c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, "Number", c.type, c.bytes.data(), c.bytes.size()), ERROR_SUCCESS);
     EXPECT_EQ(static_cast<std::string>(RegistryString(kNumber, "fallback")), c.text);
     EXPECT_EQ(static_cast<DWORD>(RegistryDword(kNumber, 7)), c.number);
   }

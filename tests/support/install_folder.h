@@ -1,10 +1,10 @@
-// A fresh installation folder for one test process, named by "AppPath" in a fresh machine
-// settings key ("Software\Quillmask"), holding a list of one entry, with none of the user's toolbar
-// state; the folder, its list file, the keys and the user's state go when the object does.
+// A fresh installation folder for one test process (its "AppPath" in a fresh machine settings key) with a
+// list of one entry and none of the user's toolbar state, gone with the object; and files as tests see them.
 #pragma once
 #include <windows.h>
 #include <shlobj.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,6 +15,10 @@ inline constexpr char kSettingsKey[] = "Software\\Quillmask";
 inline constexpr char kLowIntegritySettingsKey[] = "Software\\AppDataLow\\Software\\Quillmask";
 inline constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
+inline std::string WindowsPathFromUnix(std::string path) {  // Wine shows the Unix file system as drive Z:
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return "Z:" + path;
+}
 inline std::string ReadBytes(const std::string& path) {  // a whole file, byte for byte
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());

@@ -1,5 +1,4 @@
-// Real peers on 127.0.0.1 for tests: a listening socket and a small HTTP server, each on a port
-// the system picks.
+// Real peers on 127.0.0.1, each on a port the system picks: a listening socket and a small HTTP server.
 #pragma once
 #include <winsock2.h>
 #include <gtest/gtest.h>

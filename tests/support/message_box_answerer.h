@@ -1,6 +1,5 @@
-// Answers the real message boxes shown on this thread as a user pressing OK would, and records what each
-// said, also for boxes shown by code in a DLL. `whileShown`, when given, runs as each box is shown: it
-// sees the state the user would see.
+// Answers the real message boxes shown on this thread (also by a DLL's code) as a user pressing OK would,
+// recording what each said; `whileShown` runs as each box is shown, seeing what the user would see.
 #pragma once
 #include <windows.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// A program under test run for real to its end and watched from outside: the windows it shows and
-// the proxy it leaves in use.
+// A program under test run for real to its end and watched from outside, and the addresses it opens.
 #pragma once
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -9,7 +8,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/registry.h"
-#include "tests/support/wine_paths.h"
+#include "tests/support/install_folder.h"
 
 inline std::string TextOf(HWND window) {
   char text[512] = {};

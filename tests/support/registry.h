@@ -20,14 +20,12 @@ inline bool KeyExists(HKEY root, const char* keyPath) {
   return RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
 }
 
-inline void SetRaw(HKEY root, const char* keyPath, const char* name, DWORD type, const void* data, DWORD size) {
-  EXPECT_EQ(RegSetKeyValueA(root, keyPath, name, type, data, size), ERROR_SUCCESS) << keyPath << "\\" << name;
-}
 inline void SetDword(HKEY root, const char* keyPath, const char* name, DWORD value) {
-  SetRaw(root, keyPath, name, REG_DWORD, &value, sizeof(value));
+  EXPECT_EQ(RegSetKeyValueA(root, keyPath, name, REG_DWORD, &value, sizeof(value)), ERROR_SUCCESS) << keyPath << name;
 }
 inline void SetString(HKEY root, const char* keyPath, const char* name, const std::string& value) {  // with its zero
-  SetRaw(root, keyPath, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+  const DWORD size = static_cast<DWORD>(value.size() + 1);
+  EXPECT_EQ(RegSetKeyValueA(root, keyPath, name, REG_SZ, value.c_str(), size), ERROR_SUCCESS) << keyPath << name;
 }
 // A value of the type asked for; none when it is missing or of another type.
 inline std::optional<DWORD> GetDword(HKEY root, const char* keyPath, const char* name) {

@@ -1,8 +1,6 @@
-// Makes a test authority a trusted root of the Wine prefix, in the local machine's "Root" store;
-// earlier authorities of the same name go first, so runs do not pile up roots.
-//   trust_test_root.exe CERTIFICATE.der
-// Run it before the processes that are to trust it: a root added inside a process is not seen by
-// that process's own downloads.
+// trust_test_root.exe CERTIFICATE.der: makes a test authority a trusted root of the Wine prefix (local
+// machine "Root" store), replacing earlier ones of its name. Run it before the processes that are to
+// trust it: a root added inside a process is not seen by that process's own downloads.
 #include <windows.h>
 #include <wincrypt.h>
 #include <cstdio>
