@@ -103,7 +103,7 @@ TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   Install();
   RecordOpenedAddresses();
   bool confirmed = false, asked = false, closed = false;
-  const ProgramRun run = RunToEnd("\"" + kFolder + "uninstall.exe\"", [&] {
+  const ProgramRun run = RunToEnd("\"" + kFolder + "uninstall.exe\"", [&](const ProgramRun&) {
     HWND pages = nullptr, yes = GetDlgItem(FindWindowA("#32770", "Quillmask"), IDOK);
     for (HWND w = FindWindowExA(0, 0, "#32770", nullptr); w; w = FindWindowExA(0, w, "#32770", nullptr)) {
       if (TextOf(w).rfind("Quillmask (64-bit) Uninstall", 0) == 0) pages = w;

@@ -28,9 +28,9 @@ class ResetProgramTest : public testing::Test {
   ProgramRun Run(const std::string& arguments, Answer answer = {IDCANCEL, BM_CLICK, 0}) {
     m_shown.clear();
     std::set<HWND> seen;
-    return RunToEnd("\"" + kProgram + "\" " + arguments, [&] {
+    return RunToEnd("\"" + kProgram + "\" " + arguments, [&](const ProgramRun& run) {
       const HWND box = FindWindowA("#32770", nullptr), yes = GetDlgItem(box, IDOK);
-      if (!box || !IsWindowVisible(box) || !seen.insert(box).second) return;
+      if (!box || std::count(run.windows.begin(), run.windows.end(), box) == 0 || !seen.insert(box).second) return;
       if (FindWindowExA(box, nullptr, nullptr, kProxyNotRemovedText)) {
         m_shown.push_back("error");
         PostMessageA(box, WM_COMMAND, IDOK, 0);

@@ -20,11 +20,13 @@ struct ProgramRun {
   bool ended = false;  // the program and every process it started ended within a minute
   DWORD exitCode = STILL_ACTIVE;
   std::vector<std::string> windowsShown;  // titles of the windows that came up meanwhile, in order
+  std::vector<HWND> windows;              // and the windows
 };
 
 // Runs `commandLine` until it and every process it started have ended (an uninstaller hands over to
-// a copy of itself and returns at once), calling `whileRunning` every 50 ms to answer what comes up.
-inline ProgramRun RunToEnd(std::string commandLine, const std::function<void()>& whileRunning = [] {}) {
+// a copy of itself and returns at once), calling `whileRunning` every 50 ms to answer what comes up
+// (a window is in the run before `whileRunning` sees it).
+inline ProgramRun RunToEnd(std::string commandLine, const std::function<void(const ProgramRun&)>& whileRunning = {}) {
   ProgramRun run;
   std::set<HWND> seen;
   for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) seen.insert(window);
@@ -39,9 +41,11 @@ inline ProgramRun RunToEnd(std::string commandLine, const std::function<void()>&
   for (int i = 0; i < 1200 && !run.ended; ++i) {
     Sleep(50);
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-      if (IsWindowVisible(window) && seen.insert(window).second) run.windowsShown.push_back(TextOf(window));
+      if (IsWindowVisible(window) && seen.insert(window).second) {
+        run.windows.push_back(window), run.windowsShown.push_back(TextOf(window));
+      }
     }
-    whileRunning();
+    if (whileRunning) whileRunning(run);
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts = {};
     run.ended = QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &counts, sizeof(counts), nullptr) &&
                 counts.ActiveProcesses == 0;
