@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "tests/support/registry.h"
 #include "tests/support/install_folder.h"
+#include "tests/support/registry.h"
 
 inline std::string TextOf(HWND window) {
   char text[512] = {};

@@ -34,10 +34,11 @@ inline std::optional<DWORD> GetDword(HKEY root, const char* keyPath, const char*
   return value;
 }
 inline std::optional<std::string> GetString(HKEY root, const char* keyPath, const char* name) {  // up to its zero
-  char text[2048] = {};
-  DWORD size = sizeof(text);
-  if (RegGetValueA(root, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size)) return std::nullopt;
-  return text;
+  DWORD size = 0;
+  if (RegGetValueA(root, keyPath, name, RRF_RT_REG_SZ, nullptr, nullptr, &size)) return std::nullopt;
+  std::string text(size, '\0');
+  if (RegGetValueA(root, keyPath, name, RRF_RT_REG_SZ, nullptr, text.data(), &size)) return std::nullopt;
+  return text.substr(0, text.find('\0'));
 }
 
 // Makes `keyPath` (created if missing) readable by everyone and writable by nobody while it
