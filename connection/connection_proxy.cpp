@@ -11,6 +11,7 @@
 #include "connection/connection_choice.h"
 #include "connection/connection_options.h"
 #include "connection/own_settings.h"
+#include "connection/proxy_switch_lock.h"
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
 
@@ -47,6 +48,12 @@ std::vector<Connection> ChosenConnections() {
 // The toolbar's proxy in use, as it wrote it into the connections.
 std::string ToolbarProxy() { return RegistryString(setting::kActiveIP); }
 
+// The toolbar's state that every window shows: the proxy in use (empty: none) and "Enabled".
+void WriteToolbarState(const std::string& proxy) {
+  RegistryString(setting::kActiveIP) = proxy;
+  RegistryDword(setting::kEnabled) = proxy.empty() ? 0 : 1;
+}
+
 bool WriteProxy(const Connection& connection, const char* proxy) {
   INTERNET_PER_CONN_OPTIONA options[3] = {};
   options[0].dwOption = INTERNET_PER_CONN_FLAGS;
@@ -65,12 +72,22 @@ bool WriteDirect(const Connection& connection) {
   return WriteOptionList(connection.Name(), &option, 1);
 }
 
-bool PutProxyIn(const char* proxy, ChangeNotice notice, OwnSettings own) {
+bool PutProxyIn(const char* proxy, ChangeNotice notice, ProxySwitch kind) {
+  const ProxySwitchLock lock;
+  if (!lock.Held()) return false;
+  if (kind == ProxySwitch::Over && static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) {
+    SetLastError(ERROR_INVALID_STATE);
+    return false;
+  }
+  const std::string toolbarProxy = ToolbarProxy();
   const std::vector<Connection> connections = ChosenConnections();
   std::vector<std::optional<ConnectionOptions>> before;
+  std::vector<bool> kept;  // whether this switch kept the user's copy of the connection
   for (const Connection& connection : connections) {
     ConnectionOptions options;
-    before.push_back(QueryConnectionOptions(connection.Name(), options) ? std::optional(options) : std::nullopt);
+    const bool known = QueryConnectionOptions(connection.Name(), options);
+    before.push_back(known ? std::optional(options) : std::nullopt);
+    kept.push_back(known && !UsesProxy(options, toolbarProxy) && KeepOwnSettings(connection.Name(), options));
   }
 
   for (size_t i = 0; i < connections.size(); ++i) {
@@ -79,6 +96,9 @@ bool PutProxyIn(const char* proxy, ChangeNotice notice, OwnSettings own) {
       for (size_t j = 0; j < i; ++j) {  // nothing half-written stays
         if (before[j]) WriteConnectionOptions(connections[j].Name(), *before[j]);
       }
+      for (size_t j = 0; j < connections.size(); ++j) {
+        if (kept[j]) ForgetOwnSettings(connections[j].Name());
+      }
       if (i > 0) AnnounceSettingsChange();
       SetLastError(error);
       return false;
@@ -86,41 +106,41 @@ bool PutProxyIn(const char* proxy, ChangeNotice notice, OwnSettings own) {
     if (notice == ChangeNotice::AfterEachWrite) AnnounceSettingsChange();
   }
   if (notice == ChangeNotice::AfterLastWrite) AnnounceSettingsChange();
-
-  if (own == OwnSettings::Save) {
-    const std::string toolbarProxy = ToolbarProxy();
-    for (size_t i = 0; i < connections.size(); ++i) {
-      if (!before[i]) continue;
-      // Options that already were the toolbar's are not the user's: a copy from before stands.
-      if (UsesProxy(*before[i], toolbarProxy) && LoadOwnSettings(connections[i].Name())) continue;
-      SaveOwnSettings(connections[i].Name(), *before[i]);
-    }
-  }
+  for (const Connection& connection : connections) NoteToolbarProxy(connection.Name(), proxy);
+  WriteToolbarState(proxy);
   return true;
 }
 
 bool TakeProxyOut() {
+  const ProxySwitchLock lock;
+  if (!lock.Held()) return false;
   const std::string toolbarProxy = ToolbarProxy();
   DWORD error = ERROR_SUCCESS;
   for (const Connection& connection : ChosenConnections()) {
-    const std::optional<ConnectionOptions> own = LoadOwnSettings(connection.Name());
+    ConnectionOptions now;
+    const bool known = QueryConnectionOptions(connection.Name(), now);
+    const std::optional<KeptSettings> kept = LoadOwnSettings(connection.Name());
+    // The toolbar's proxy is the one in use, or one it put in while this connection was last chosen.
+    const bool toolbars = known && (UsesProxy(now, toolbarProxy) || (kept && UsesProxy(now, kept->toolbarProxy)));
     bool written = true;
-    if (!own) {
+    if (kept && (toolbars || !known)) {
+      written = WriteConnectionOptions(connection.Name(), kept->own);
+    } else if (!kept && toolbars) {
       written = WriteDirect(connection);
-    } else {
-      ConnectionOptions now;
-      if (QueryConnectionOptions(connection.Name(), now) && !UsesProxy(now, toolbarProxy)) continue;
-      written = WriteConnectionOptions(connection.Name(), *own);
+    }  // else the connection is the user's own: left as it is
+    if (written) {
+      if (kept) ForgetOwnSettings(connection.Name());
+    } else if (error == ERROR_SUCCESS) {
+      error = GetLastError();
     }
-    if (!written && error == ERROR_SUCCESS) error = GetLastError();
   }
   AnnounceSettingsChange();
-  if (error == ERROR_SUCCESS) {
-    ForgetOwnSettings();
-    return true;
+  if (error != ERROR_SUCCESS) {
+    SetLastError(error);
+    return false;
   }
-  SetLastError(error);
-  return false;
+  WriteToolbarState(std::string());
+  return true;
 }
 
 // Runs `operation`; memory running out is told to the debugger and fails it.
@@ -137,8 +157,8 @@ bool Guarded(Operation operation, const char* allocationFailure) {
 
 }  // namespace
 
-bool SetConnectionOptions(const char* proxy, ChangeNotice notice, OwnSettings own) {
-  return Guarded([&] { return PutProxyIn(proxy, notice, own); }, "failed to allocat memory in SetConnectionOptions()");
+bool SetConnectionOptions(const char* proxy, ChangeNotice notice, ProxySwitch kind) {
+  return Guarded([&] { return PutProxyIn(proxy, notice, kind); }, "failed to allocat memory in SetConnectionOptions()");
 }
 
 bool DisableConnectionProxy() {

@@ -15,22 +15,29 @@ enum class ChangeNotice {
   AfterEachWrite,  // after every connection's write (the proxy selection flow)
 };
 
-// What becomes of the connections' options from before the proxy is put in.
-enum class OwnSettings {
-  Keep,  // another of the toolbar's proxies replaces the one in use: the user's copy stands
-  Save,  // the proxy is switched on: keep the user's options, for switching off
+// What a switch to a proxy may do.
+enum class ProxySwitch {
+  On,    // switch the toolbar's proxy on, or over from the one in use
+  Over,  // only replace the toolbar's proxy in use ("Enabled" 1): after another window switched it
+         // off, nothing changes and the result is false with ERROR_INVALID_STATE
 };
 
 // Makes `proxy` ("host:port", passed on unchanged) the proxy of the chosen connections, with the
-// bypass list "local". All or nothing: when WinINet refuses a connection's write, the connections
-// written before it get their options back, and the result is false with WinINet's error in
-// GetLastError (ERROR_NOT_ENOUGH_MEMORY when memory ran out).
+// bypass list "local", and records it as the toolbar's state ("ActiveIP" and "Enabled" 1), in one
+// step under the ProxySwitchLock. Before the first switch-on the user's own options of each
+// connection are kept (see KeepOwnSettings): options that are the toolbar's proxy are not the
+// user's, and a copy already kept stands. All or nothing: when WinINet refuses a connection's write,
+// the connections written before it get their options back, nothing new stays kept, the state
+// stays, and the result is false with WinINet's error in GetLastError (ERROR_NOT_ENOUGH_MEMORY
+// when memory ran out, ERROR_TIMEOUT when another window's switch did not end).
 bool SetConnectionOptions(const char* proxy, ChangeNotice notice = ChangeNotice::AfterLastWrite,
-                          OwnSettings own = OwnSettings::Keep);
+                          ProxySwitch kind = ProxySwitch::On);
 
-// Switches the chosen connections off the toolbar's proxy: back to the user's own options where
-// they were kept (and only while the connection still uses the toolbar's proxy: settings the user
-// changed meanwhile stand), to a direct connection where none were kept. The kept options are
-// forgotten once every connection is written. False, with the error in GetLastError, when a write
-// was refused.
+// Switches the chosen connections off the toolbar's proxy ("ActiveIP") and records the toolbar as
+// switched off, in one step under the ProxySwitchLock. A connection that still uses the toolbar's
+// proxy gets the user's own options back where they were kept, else a direct connection; a
+// connection that no longer uses it (the user changed it, or it never did) is left exactly as it
+// is. A kept copy is forgotten once its connection was given it back or no longer uses the
+// toolbar's proxy; the copy of a connection not chosen this time stays for a later switch-off.
+// False, with the error in GetLastError, when a write was refused: the toolbar's state then stays.
 bool DisableConnectionProxy();

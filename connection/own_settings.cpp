@@ -1,7 +1,5 @@
 #include "connection/own_settings.h"
 
-#include <string>
-
 #include "settings/registry_value.h"
 #include "settings/user_keys.h"
 
@@ -22,33 +20,49 @@ std::string ConnectionKey(const char* connection) {
   return std::string(kOwnSettingsKey) + (connection ? "\\DialUp" : "\\LAN");
 }
 
+// A copy is complete once its connection type is written (never 0).
+bool HoldsCopy(const std::string& key) { return static_cast<DWORD>(Kept<DWORD>(key, "Flags")) != 0; }
+
+bool HoldsCopyOf(const std::string& key, const char* connection) {
+  return HoldsCopy(key) &&
+         static_cast<std::string>(Kept<std::string>(key, "Connection")) == (connection ? connection : "");
+}
+
 }  // namespace
 
-void SaveOwnSettings(const char* connection, const ConnectionOptions& options) {
+bool KeepOwnSettings(const char* connection, const ConnectionOptions& options) {
   const std::string key = ConnectionKey(connection);
-  DeleteUserKey(key);  // nothing of an earlier copy may mix in
+  if (HoldsCopy(key)) return false;
+  DeleteUserKey(key);  // nothing of a half-written copy may mix in
   Kept<std::string>(key, "Connection") = std::string(connection ? connection : "");
   Kept<std::string>(key, "ProxyServer") = options.proxyServer;
   Kept<std::string>(key, "ProxyBypass") = options.proxyBypass;
   Kept<std::string>(key, "AutoConfigURL") = options.autoConfigUrl;
   Kept<DWORD>(key, "AutoDiscoveryFlags") = options.autoDiscoveryFlags;
-  Kept<DWORD>(key, "Flags") = options.flags;  // last: it marks the copy complete
+  // Last, as it marks the copy complete; a type of 0 (none read) counts as a direct connection.
+  Kept<DWORD>(key, "Flags") = options.flags ? options.flags : static_cast<DWORD>(PROXY_TYPE_DIRECT);
+  return true;
 }
 
-std::optional<ConnectionOptions> LoadOwnSettings(const char* connection) {
+void NoteToolbarProxy(const char* connection, const std::string& proxy) {
   const std::string key = ConnectionKey(connection);
-  RegistryDword flags = Kept<DWORD>(key, "Flags");
-  if (static_cast<DWORD>(flags) == 0) return std::nullopt;  // no connection type: nothing kept
-  if (static_cast<std::string>(Kept<std::string>(key, "Connection")) != (connection ? connection : "")) {
-    return std::nullopt;
-  }
-  ConnectionOptions options;
-  options.flags = flags;
-  options.proxyServer = Kept<std::string>(key, "ProxyServer");
-  options.proxyBypass = Kept<std::string>(key, "ProxyBypass");
-  options.autoConfigUrl = Kept<std::string>(key, "AutoConfigURL");
-  options.autoDiscoveryFlags = Kept<DWORD>(key, "AutoDiscoveryFlags");
-  return options;
+  if (HoldsCopyOf(key, connection)) Kept<std::string>(key, "ToolbarProxy") = proxy;
 }
 
-bool ForgetOwnSettings() { return DeleteUserKey(kOwnSettingsKey); }
+std::optional<KeptSettings> LoadOwnSettings(const char* connection) {
+  const std::string key = ConnectionKey(connection);
+  if (!HoldsCopyOf(key, connection)) return std::nullopt;
+  KeptSettings kept;
+  kept.own.flags = Kept<DWORD>(key, "Flags");
+  kept.own.proxyServer = Kept<std::string>(key, "ProxyServer");
+  kept.own.proxyBypass = Kept<std::string>(key, "ProxyBypass");
+  kept.own.autoConfigUrl = Kept<std::string>(key, "AutoConfigURL");
+  kept.own.autoDiscoveryFlags = Kept<DWORD>(key, "AutoDiscoveryFlags");
+  kept.toolbarProxy = Kept<std::string>(key, "ToolbarProxy");
+  return kept;
+}
+
+void ForgetOwnSettings(const char* connection) {
+  const std::string key = ConnectionKey(connection);
+  if (HoldsCopyOf(key, connection)) DeleteUserKey(key);
+}

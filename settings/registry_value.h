@@ -8,8 +8,8 @@
 //
 // Failures are silent by design: an unreadable value answers the default. An assignment always
 // becomes the object's current value, even where the registry refused it, so its user behaves
-// consistently; Write() tells whether the value really reached the registry. Not thread-safe; see
-// SharedRegistryDword for the shared instance.
+// consistently; Write() tells whether the value really reached the registry. Not thread-safe: an
+// object serves one operation on one thread.
 #pragma once
 
 #include <windows.h>

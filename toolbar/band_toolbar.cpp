@@ -12,7 +12,6 @@
 #include "res/resource.h"
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
-#include "settings/shared_registry_dword.h"
 #include "toolbar/proxy_choice.h"
 
 namespace {
@@ -64,6 +63,9 @@ std::string LocalAddress() {
   return address;
 }
 
+// Whether the toolbar's proxy is switched on ("Enabled" not 0), as the registry says now.
+bool ProxyInUse() { return static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 0; }
+
 }  // namespace
 
 // Destroyed here, while the object is still a CBandToolBar, so that OnDestroy runs.
@@ -106,7 +108,7 @@ BOOL CBandToolBar::AddImages() {
 }
 
 BOOL CBandToolBar::AddButtons() {
-  const ToggleLook toggle = static_cast<DWORD>(EnabledSetting) != 0 ? kProxyInUseLook : kNoProxyLook;
+  const ToggleLook toggle = ProxyInUse() ? kProxyInUseLook : kNoProxyLook;
   const TBBUTTON buttons[] = {
       {kLogoWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
       {2, static_cast<int>(ID_HELP_PAGE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 2},
@@ -155,8 +157,10 @@ BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwne
   return TRUE;
 }
 
-void CBandToolBar::ShowStatus(const std::string& activeIP) {
-  m_wndIpLabel.SetWindowText(StatusLabelText(activeIP, RegistryString(setting::kLocalIP)));
+void CBandToolBar::ShowProxyState() {
+  const bool inUse = ProxyInUse();
+  if (inUse != ToggleLooksInUse()) SetToggleLook(inUse);
+  m_wndIpLabel.SetWindowText(StatusLabelText(RegistryString(setting::kActiveIP), RegistryString(setting::kLocalIP)));
 }
 
 LRESULT CBandToolBar::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
@@ -194,44 +198,38 @@ LRESULT CBandToolBar::OnButtonClicked(WORD, WORD wID, HWND, BOOL&) {
   return 0;
 }
 
+// The click asks for the opposite of what the toggle shows. Where another window has already done
+// that meanwhile, the toggle only catches up: undoing the other window's switch is not what the
+// user asked for.
 void CBandToolBar::ToggleProxy() {
-  RegistryString activeIP(setting::kActiveIP);
-  ProxyChoice choice;
-  const bool selected = m_wndProxyCombo.GetSelectedChoice(choice);
-
-  if (static_cast<DWORD>(EnabledSetting) != 0) {
-    if (DisableConnectionProxy()) {
-      SetToggleLook(false);
-      activeIP = std::string();
-      ShowStatus(activeIP);
-      EnabledSetting = 0;
-    } else {  // the proxy is still in use: so says everything the toolbar shows
-      AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
-    }
-  } else if (!selected) {
-    return;
-  } else {
-    const bool lookedInUse = ToggleLooksInUse();
-    SetToggleLook(true);  // the button reads "Disable" while the proxy is tested
-    AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
-    if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) == 0) {
-      if (std::string(activeIP).empty()) {
-        SetToggleLook(false);
-        EnabledSetting = 0;
-        activeIP = std::string();
-        ShowStatus(activeIP);
-      }
-    } else if (!SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterLastWrite, OwnSettings::Save)) {
-      SetToggleLook(lookedInUse);  // nothing changed
-      AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
-    } else {
-      AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
-      activeIP = choice.address;
-      ShowStatus(activeIP);
-      EnabledSetting = 1;
-    }
+  const bool inUse = ProxyInUse();
+  if (inUse != ToggleLooksInUse()) {
+    ShowProxyState();
+  } else if (!inUse) {
+    SwitchProxyOn();
+  } else if (DisableConnectionProxy()) {
+    ShowProxyState();
+  } else {  // the proxy is still in use: so says everything the toolbar shows
+    AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
+    ShowProxyState();
   }
   ::SetFocus(m_wndProxyCombo.m_hWnd);
+}
+
+void CBandToolBar::SwitchProxyOn() {
+  ProxyChoice choice;
+  if (!m_wndProxyCombo.GetSelectedChoice(choice)) return;
+  SetToggleLook(true);  // the button reads "Disable" while the proxy is tested
+  AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
+  if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) == 0) {
+    ShowProxyState();  // nothing changed here; another window may have switched meanwhile
+  } else if (!SetConnectionOptions(choice.address.c_str())) {
+    AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
+    ShowProxyState();
+  } else {
+    AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
+    ShowProxyState();
+  }
 }
 
 bool CBandToolBar::ToggleLooksInUse() const {

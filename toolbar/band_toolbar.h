@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "framework/controls.h"
 #include "toolbar/logo_static.h"
 #include "toolbar/proxy_combo_box.h"
@@ -27,8 +25,9 @@ class CBandToolBar : public CToolBarCtrl {
   BOOL CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwner* pBand);
   // Keys for the proxy box's edit field while it has the focus; S_FALSE otherwise.
   virtual HRESULT TranslateAcceleratorIO(MSG* pMsg);
-  // Shows "Your IP is: " with the proxy in use (`activeIP`) or else the local address.
-  void ShowStatus(const std::string& activeIP);
+  // Brings the toggle and the label up to date with the toolbar's state as it is now: another
+  // window, on another thread or in another process, may have switched meanwhile.
+  void ShowProxyState();
 
   ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
   CProxyComboBox m_wndProxyCombo;
@@ -54,6 +53,7 @@ class CBandToolBar : public CToolBarCtrl {
   // Gives the toggle the look of a proxy in use ("Disable") or of none ("Enable").
   void SetToggleLook(bool proxyInUse);
   bool ToggleLooksInUse() const;
+  void SwitchProxyOn();
   BOOL AddImages();
   BOOL AddButtons();
   RECT ItemRect(int index) const;

@@ -82,19 +82,17 @@ LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
 
   const int index = GetCurSel();
   AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
-
-  RegistryString activeIP(setting::kActiveIP);
   if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
     // Success is told only once the settings took the proxy; the proxy in use before stays otherwise.
-    if (SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite)) {
+    // Another window may have switched the proxy off meanwhile: then nothing is switched back on.
+    if (SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite, ProxySwitch::Over)) {
       AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
       ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-      activeIP = choice.address;
-    } else {
+    } else if (GetLastError() != ERROR_INVALID_STATE) {
       AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
     }
   }
-  if (m_pToolBar) m_pToolBar->ShowStatus(activeIP);
+  if (m_pToolBar) m_pToolBar->ShowProxyState();
   return 0;
 }
 

@@ -68,7 +68,15 @@ BOOL WINAPI FakeQueryOption(HINTERNET internet, DWORD option, LPVOID buffer, LPD
 }
 
 void SetActiveIP(const char* proxy) { testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", proxy); }
-bool OwnKept() { return testreg::KeyExists(HKEY_CURRENT_USER, "Software\\Quillmask\\OwnConnectionSettings"); }
+std::string State() {  // "<ActiveIP> <Enabled>"
+  const auto enabled = testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled");
+  return testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP").value_or("") + " " +
+         (enabled ? std::to_string(*enabled) : "");
+}
+bool OwnKept() {
+  return testreg::KeyExists(HKEY_CURRENT_USER, "Software\\Quillmask\\OwnConnectionSettings\\LAN") ||
+         testreg::KeyExists(HKEY_CURRENT_USER, "Software\\Quillmask\\OwnConnectionSettings\\DialUp");
+}
 
 class ConnectionWriterTest : public testing::Test {
  protected:
@@ -105,13 +113,14 @@ TEST_F(ConnectionWriterTest, WritesTheConnectionsTheDiallingValuesChooseForEvery
         SCOPED_TRACE(testing::Message() << "EnableAutodial " << enable.value_or(99) << ", NoNetAutodial "
                                         << noNet.value_or(99) << ", DefaultInternet " << (dialUp ? dialUp : "absent"));
         Configure(enable, noNet, dialUp);
+        g_stored.clear();  // a direct connection's, as WinINet gives none
         // Only exactly 1 means on; an absent dial-up name is written as an empty one, never as null.
         Calls once, each, off;
         for (const std::string& connection : {"'" + std::string(dialUp ? dialUp : "") + "'", std::string("LAN")}) {
           if (connection == "LAN" ? enable == 1u && noNet != 1u : enable != 1u) continue;
           once.push_back(connection + " F3 S10.0.0.1:80  Blocal");
           each.insert(each.end(), {once.back(), "changed", "refresh"});
-          off.push_back(connection + " F1");
+          off.push_back(connection + " F1 S B U D0");  // the user's copy given back
         }
         for (Calls* calls : {&once, &off}) calls->insert(calls->end(), {"changed", "refresh"});
         EXPECT_EQ(CallsOf([] { return SetConnectionOptions("10.0.0.1:80 "); }), once);
@@ -122,38 +131,68 @@ TEST_F(ConnectionWriterTest, WritesTheConnectionsTheDiallingValuesChooseForEvery
   }
 }
 
-// Switched on, moved to another proxy of the list, switched on again over its own proxy (as the
-// toggle does after a failed test), then off: each connection has its user's own options back.
+// Switched on, moved to another proxy of the list, switched on again over its own proxy (as a
+// window does whose look was stale), then off: each connection has its user's own options back.
 TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBack) {
   const ConnectionOptions cases[] = {
       {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "*.corp.example;<local>", "", 0},
       {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL, "", "", "http://config.corp.example/proxy.pac", 0},
       {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, "", "", "", AUTO_PROXY_FLAG_USER_SET | AUTO_PROXY_FLAG_ALWAYS_DETECT}};
   Configure(1, 1, "My ISP");  // both connections
-  const auto switchOn = [](const char* proxy, ChangeNotice notice, OwnSettings own) {
-    ASSERT_TRUE(SetConnectionOptions(proxy, notice, own));
-    SetActiveIP(proxy);
-  };
   for (const ConnectionOptions& own : cases) {
     SCOPED_TRACE("flags " + std::to_string(own.flags));
     ConnectionOptions dialUpOwn = own;
     dialUpOwn.proxyBypass += ";dial-up";
     g_stored = {{"LAN", AsStored(own)}, {"'My ISP'", AsStored(dialUpOwn)}};
-    SetActiveIP("");
-    switchOn("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save);
-    switchOn("10.0.0.2:81", ChangeNotice::AfterEachWrite, OwnSettings::Keep);
-    switchOn("10.0.0.3:82", ChangeNotice::AfterLastWrite, OwnSettings::Save);
+    ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
+    ASSERT_TRUE(SetConnectionOptions("10.0.0.2:81", ChangeNotice::AfterEachWrite, ProxySwitch::Over));
+    ASSERT_TRUE(SetConnectionOptions("10.0.0.3:82"));
+    EXPECT_EQ(State(), "10.0.0.3:82 1");
     ASSERT_TRUE(DisableConnectionProxy());
     EXPECT_EQ(g_stored["LAN"], AsStored(own));
     EXPECT_EQ(g_stored["'My ISP'"], AsStored(dialUpOwn));
     EXPECT_FALSE(OwnKept()) << "forgotten once given back";
+    EXPECT_EQ(State(), " 0");
   }
+  // Switched off elsewhere meanwhile, a switch-over puts nothing in.
+  SetLastError(0);
+  EXPECT_FALSE(SetConnectionOptions("10.0.0.2:81", ChangeNotice::AfterEachWrite, ProxySwitch::Over));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_STATE));
   // Settings the user changed while the toolbar's proxy was on stand.
-  switchOn("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save);
+  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
   const ConnectionOptions changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
   g_stored["LAN"] = AsStored(changed);
   ASSERT_TRUE(DisableConnectionProxy());
   EXPECT_EQ(g_stored["LAN"], AsStored(changed));
+  EXPECT_NE(g_stored["'My ISP'"], AsStored(changed)) << "given back";
+  EXPECT_FALSE(OwnKept());
+}
+
+// Without a kept copy, only a connection on the toolbar's proxy goes direct. A connection that was
+// not chosen at a switch-off keeps its copy for a later one, which still knows the proxy it holds.
+TEST_F(ConnectionWriterTest, SwitchingOffLeavesWhatIsNotTheToolbarsProxy) {
+  const ConnectionOptions manual = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "10.20.30.40:3128", "<local>", "", 0};
+  for (const char* active : {"", "10.0.0.9:80"}) {
+    g_stored = {{"LAN", AsStored(manual)}};
+    SetActiveIP(active);
+    ASSERT_TRUE(DisableConnectionProxy());
+    EXPECT_EQ(g_stored["LAN"], AsStored(manual)) << active;
+  }
+  SetActiveIP("10.20.30.40:3128");
+  ASSERT_TRUE(DisableConnectionProxy());
+  EXPECT_EQ(g_stored["LAN"][INTERNET_PER_CONN_FLAGS], "1") << "the toolbar's proxy, with nothing kept: direct";
+
+  const ConnectionOptions dialUpOwn = {PROXY_TYPE_DIRECT, "", "", "", 0};
+  g_stored = {{"LAN", AsStored(manual)}, {"'My ISP'", AsStored(dialUpOwn)}};
+  Configure(1, 1, "My ISP");
+  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
+  Configure(std::nullopt, std::nullopt, "My ISP");  // the LAN connection alone
+  ASSERT_TRUE(DisableConnectionProxy());
+  EXPECT_EQ(g_stored["LAN"], AsStored(manual));
+  EXPECT_EQ(g_stored["'My ISP'"][INTERNET_PER_CONN_PROXY_SERVER], "10.0.0.1:80");
+  Configure(1, std::nullopt, "My ISP");  // the dial-up connection alone
+  ASSERT_TRUE(DisableConnectionProxy());
+  EXPECT_EQ(g_stored["'My ISP'"], AsStored(dialUpOwn));
   EXPECT_FALSE(OwnKept());
 }
 
@@ -163,16 +202,17 @@ TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   g_stored = {{"LAN", AsStored(own)}, {"'My ISP'", AsStored(own)}};
   g_refused = "LAN";  // the second of the two writes
   SetLastError(0);
-  EXPECT_FALSE(SetConnectionOptions("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save));
+  EXPECT_FALSE(SetConnectionOptions("10.0.0.1:80"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(g_stored["'My ISP'"], AsStored(own)) << "the first connection's write is taken back";
   EXPECT_FALSE(OwnKept()) << "nothing kept for a change that failed";
-  // A refused switch-off fails too, and keeps the user's options for the next attempt.
+  EXPECT_EQ(State(), " ");
+  // A refused switch-off fails too, and keeps the user's options and the state for the next attempt.
   g_refused.clear();
-  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80", ChangeNotice::AfterLastWrite, OwnSettings::Save));
-  SetActiveIP("10.0.0.1:80");
+  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
   g_refused = "LAN";
   EXPECT_FALSE(DisableConnectionProxy());
+  EXPECT_EQ(State(), "10.0.0.1:80 1");
   g_refused.clear();
   EXPECT_TRUE(DisableConnectionProxy());
   EXPECT_EQ(g_stored["LAN"], AsStored(own));

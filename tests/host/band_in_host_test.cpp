@@ -263,8 +263,8 @@ TEST_F(BandInHostTest, EnableTestsAndPutsInThePickedProxyAndDisableTakesItOut) {
   EXPECT_EQ(SendMessageA(ToolBar(), TB_COMMANDTOINDEX, kToggle, 0), 3) << "the toggle keeps its place";
 }
 
-// Closing the list on an entry while the proxy is switched on tests that proxy and puts it in. The
-// DLL reads "Enabled" once, at its first toolbar: any value but 0 shows a proxy in use.
+// Closing the list on an entry while the proxy is switched on ("Enabled" exactly 1, read at each
+// close) tests that proxy and puts it in. Any value but 0 shows a proxy in use.
 TEST_F(BandInHostTest, ClosingTheListOnAProxyWhileSwitchedOnPutsItIn) {
   LoopbackListener proxy, other;
   const std::string live = Loopback(proxy.Port()), second = Loopback(other.Port());

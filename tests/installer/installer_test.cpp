@@ -76,8 +76,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   // The user's own proxy, then Quillmask's switched on as the toolbar does it.
   testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
   ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
-  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999", ChangeNotice::AfterLastWrite, OwnSettings::Save));
-  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "127.0.0.1:9999");
+  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
   Write(UserListFile(), "127.0.0.1:8003- User's copy<br />");  // the band's, when the folder was read-only
 
   const ProgramRun run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));

@@ -74,8 +74,7 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
 // Where it may not write the settings it says so (when someone is there to see it), then asks.
 TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
-  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999", ChangeNotice::AfterLastWrite, OwnSettings::Save));
-  testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "127.0.0.1:9999");
+  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
   {
     testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
     EXPECT_TRUE(Run("/S").windowsShown.empty());

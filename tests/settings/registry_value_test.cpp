@@ -1,7 +1,6 @@
 // Registry values and the toolbar's settings against Wine's registry.
 #include <gtest/gtest.h>
 #include "settings/registry_value.h"
-#include "settings/shared_registry_dword.h"
 #include "settings/user_keys.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/registry.h"
@@ -81,14 +80,4 @@ TEST_F(RegistryValueTest, UsersSettingGoesToTheFirstKeyThatTakesItElseToMemory) 
   testreg::SetDword(HKEY_CURRENT_USER, kLowKey, "Number", 8);
   EXPECT_TRUE(DeleteUserKey(kKey));
   EXPECT_EQ(Fresh(), 5u) << "the user's value is gone from both keys and from memory";
-}
-
-TEST(EnabledSettingTest, KeepsWhatItReadWhileAFreshObjectSeesAnotherWritersChange) {
-  testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 1);
-  EXPECT_EQ(static_cast<DWORD>(EnabledSetting), 1u);
-  testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
-  EXPECT_EQ(static_cast<DWORD>(EnabledSetting), 1u);
-  EXPECT_EQ(static_cast<DWORD>(RegistryDword(setting::kEnabled)), 0u);
-  EnabledSetting = 2;
-  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled"), 2u);
 }
