@@ -87,13 +87,14 @@ FunctionEnd
 
 Section "Quillmask"
   SetOutPath "$INSTDIR"
-  ; An open browser may still hold the old band: set it aside, to go at the next restart.
-  ClearErrors
-  Delete "$INSTDIR\quillbar.dll"
-  ${If} ${Errors}
+  ${If} $Upgrading == 1
+    ; The working installation is set aside, not removed, until the new one is registered. (An
+    ; open browser may still hold the old band: a loaded DLL can be renamed, and goes at the next
+    ; restart.)
     Delete "$INSTDIR\quillbar.dll.old"
+    Delete "$INSTDIR\quillstop.exe.old"
     Rename "$INSTDIR\quillbar.dll" "$INSTDIR\quillbar.dll.old"
-    Delete /REBOOTOK "$INSTDIR\quillbar.dll.old"
+    Rename "$INSTDIR\quillstop.exe" "$INSTDIR\quillstop.exe.old"
   ${EndIf}
   File "${BIN_DIR}/quillbar.dll"
   File "${BIN_DIR}/quillstop.exe"
@@ -101,10 +102,16 @@ Section "Quillmask"
   ClearErrors
   RegDLL "$INSTDIR\quillbar.dll"
   ${If} ${Errors}
-    ; Nothing half done stays behind: the registration written so far, and on a first
-    ; installation the files.
-    UnRegDLL "$INSTDIR\quillbar.dll"
-    ${If} $Upgrading != 1
+    ; Nothing half done stays behind. An upgrade puts the previous installation back, registered
+    ; by its own DLL as it was; a first installation takes back what it registered and its files.
+    ${If} $Upgrading == 1
+      Delete "$INSTDIR\quillbar.dll"
+      Delete "$INSTDIR\quillstop.exe"
+      Rename "$INSTDIR\quillbar.dll.old" "$INSTDIR\quillbar.dll"
+      Rename "$INSTDIR\quillstop.exe.old" "$INSTDIR\quillstop.exe"
+      RegDLL "$INSTDIR\quillbar.dll"
+    ${Else}
+      UnRegDLL "$INSTDIR\quillbar.dll"
       Delete "$INSTDIR\quillbar.dll"
       Delete "$INSTDIR\quillstop.exe"
       SetOutPath "$TEMP"  ; the installer's working folder cannot be removed
@@ -113,6 +120,8 @@ Section "Quillmask"
     MessageBox MB_OK|MB_ICONSTOP "The Quillmask toolbar could not be registered with the browser, so Quillmask was not installed." /SD IDOK
     Abort "The toolbar could not be registered."
   ${EndIf}
+  Delete /REBOOTOK "$INSTDIR\quillbar.dll.old"
+  Delete "$INSTDIR\quillstop.exe.old"
 
   WriteRegStr HKLM "${SETTINGS_KEY}" "AppPath" "$INSTDIR\"
 
@@ -161,6 +170,7 @@ Section "Uninstall"
   Delete /REBOOTOK "$INSTDIR\quillbar.dll"
   Delete /REBOOTOK "$INSTDIR\quillbar.dll.old"
   Delete "$INSTDIR\quillstop.exe"
+  Delete "$INSTDIR\quillstop.exe.old"
   Delete "$INSTDIR\${LIST_FILE}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir /REBOOTOK "$INSTDIR"

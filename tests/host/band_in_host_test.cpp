@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <shlguid.h>
 #include <gtest/gtest.h>
+#include <future>
 #include <optional>
+#include <thread>
 #include "build_config.h"
 #include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
@@ -66,7 +68,85 @@ struct Site final : IInputObjectSite, IOleWindow, IServiceProvider {
   std::vector<std::pair<IUnknown*, BOOL>> focusChanges;
 };
 
-class BandInHostTest : public testing::Test {
+// A browser window with the band: its frame, and what the user sees of the band and does to it.
+class BrowserWindow {
+ public:
+  HWND ToolBar() const { return m_host.BandWindow(); }
+  HWND ProxyBox() const { return FindWindowExA(ToolBar(), nullptr, "ComboBoxEx32", nullptr); }
+  HWND Edit() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETEDITCONTROL, 0, 0)); }
+  HWND Combo() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETCOMBOCONTROL, 0, 0)); }
+  bool BoxHasFocus() const { return IsChild(ProxyBox(), GetFocus()); }
+  HRESULT Key(UINT message, WPARAM key) {
+    MSG msg = {Edit(), message, key, 0, 0, {0, 0}};
+    return m_host.TranslateAccelerator(&msg);
+  }
+  void Click(UINT command) const { ClickAt(ToolBar(), ButtonMiddle(command)); }
+  // In the button's middle, as a user's mouse does.
+  LPARAM ButtonMiddle(UINT command) const {
+    RECT button = {};
+    SendMessageA(ToolBar(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
+    return MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  }
+  // Sent with a time limit: a toolbar in another process that shows a box would not answer.
+  static bool ClickAt(HWND toolBar, LPARAM at) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_NORMAL, 10000, &result) &&
+           SendMessageTimeoutA(toolBar, WM_LBUTTONUP, 0, at, SMTO_NORMAL, 10000, &result);
+  }
+  // Selects item `index` (-1: none); `closeUp` then opens and closes the list, as a user's pick does.
+  void Pick(int index, bool closeUp = true) const {
+    SendMessageA(Combo(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (closeUp) SendMessageA(Combo(), CB_SHOWDROPDOWN, TRUE, 0), SendMessageA(Combo(), CB_SHOWDROPDOWN, FALSE, 0);
+  }
+  // What `action` made the band say, as Box()es; with `locked`, while WinINet's settings refuse writes.
+  std::string Said(const std::function<void()>& action, bool locked = false, std::function<void()> whileShown = {}) {
+    std::optional<testreg::ReadOnlyKey> lock;
+    if (locked) lock.emplace(HKEY_CURRENT_USER, kInternetSettings);
+    MessageBoxAnswerer boxes(std::move(whileShown));
+    action();
+    std::string said;
+    for (const AnsweredMessageBox& box : boxes.Boxes()) {
+      EXPECT_TRUE(box.caption == "Quillmask" && box.owner == m_frame.m_hWnd) << box.text;
+      said += Box(box.icon, box.text);
+    }
+    return said;
+  }
+  std::string Items() const {
+    std::string items;
+    for (int i = 0; i < SendMessageA(Combo(), CB_GETCOUNT, 0, 0); ++i) {
+      char text[512] = {};
+      COMBOBOXEXITEMA item = {CBEIF_TEXT, i, text, sizeof(text), 0, 0, 0, 0, 0};
+      SendMessageA(ProxyBox(), CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      items += text + std::string("|");
+    }
+    return items;
+  }
+  std::string Face() const {  // the toggle's text and image
+    char text[64] = {};
+    SendMessageA(ToolBar(), TB_GETBUTTONTEXTA, kToggle, reinterpret_cast<LPARAM>(text));
+    return text + (" " + std::to_string(SendMessageA(ToolBar(), TB_GETBITMAP, kToggle, 0)));
+  }
+  std::string Label() const { return LabelOf(ToolBar()); }
+  static std::string LabelOf(HWND toolBar) {
+    char label[64] = {};
+    return GetWindowTextA(GetDlgItem(toolBar, 102), label, sizeof(label)), label;
+  }
+  // "<toggle> | <label> | <ActiveIP> <Enabled> | <the proxy in use, as WinINet stored it>"
+  std::string State() const {
+    return Face() + " | " + Label() + " | " + Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") +
+           " | " + ProxyInUse();
+  }
+  bool Create() {
+    return m_frame.CreateEx(0, AfxPlainWindowClass(), "Quillmask band host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                            {0, 0, 1100, 140}, nullptr, 0);
+  }
+
+  CWnd m_frame;
+  std::vector<std::string> m_opened;  // what the band asked the browser to open
+  BandHost m_host{[this](const std::string& address) { m_opened.push_back(address); }};
+};
+
+class BandInHostTest : public testing::Test, protected BrowserWindow {
  protected:
   void SetUp() override {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -75,8 +155,7 @@ class BandInHostTest : public testing::Test {
     testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", 0);
     testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
     ASSERT_EQ(FindBandClsid(&m_clsid), S_OK);
-    ASSERT_TRUE(m_frame.CreateEx(0, AfxPlainWindowClass(), "Quillmask band host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 {0, 0, 1100, 140}, nullptr, 0));
+    ASSERT_TRUE(Create());
   }
   void TearDown() override { EXPECT_EQ(m_host.Close(), S_OK), CoUninitialize(); }
   void Open(const std::string& list) {
@@ -112,73 +191,15 @@ class BandInHostTest : public testing::Test {
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
   }
-  HWND ToolBar() const { return m_host.BandWindow(); }
-  HWND ProxyBox() const { return FindWindowExA(ToolBar(), nullptr, "ComboBoxEx32", nullptr); }
-  HWND Edit() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETEDITCONTROL, 0, 0)); }
-  HWND Combo() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETCOMBOCONTROL, 0, 0)); }
-  bool BoxHasFocus() const { return IsChild(ProxyBox(), GetFocus()); }
-  HRESULT Key(UINT message, WPARAM key) {
-    MSG msg = {Edit(), message, key, 0, 0, {0, 0}};
-    return m_host.TranslateAccelerator(&msg);
-  }
-  void Click(UINT command) const {  // in the button's middle, as a user's mouse does
-    RECT button = {};
-    SendMessageA(ToolBar(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
-    const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-    SendMessageA(ToolBar(), WM_LBUTTONDOWN, MK_LBUTTON, at), SendMessageA(ToolBar(), WM_LBUTTONUP, 0, at);
-  }
-  // Selects item `index` (-1: none); `closeUp` then opens and closes the list, as a user's pick does.
-  void Pick(int index, bool closeUp = true) const {
-    SendMessageA(Combo(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    if (closeUp) SendMessageA(Combo(), CB_SHOWDROPDOWN, TRUE, 0), SendMessageA(Combo(), CB_SHOWDROPDOWN, FALSE, 0);
-  }
-  // What `action` made the band say, as Box()es; with `locked`, while WinINet's settings refuse writes.
-  std::string Said(const std::function<void()>& action, bool locked = false, std::function<void()> whileShown = {}) {
-    std::optional<testreg::ReadOnlyKey> lock;
-    if (locked) lock.emplace(HKEY_CURRENT_USER, kInternetSettings);
-    MessageBoxAnswerer boxes(std::move(whileShown));
-    action();
-    std::string said;
-    for (const AnsweredMessageBox& box : boxes.Boxes()) {
-      EXPECT_TRUE(box.caption == "Quillmask" && box.owner == m_frame.m_hWnd) << box.text;
-      said += Box(box.icon, box.text);
-    }
-    return said;
-  }
-  std::string Items() const {
-    std::string items;
-    for (int i = 0; i < SendMessageA(Combo(), CB_GETCOUNT, 0, 0); ++i) {
-      char text[512] = {};
-      COMBOBOXEXITEMA item = {CBEIF_TEXT, i, text, sizeof(text), 0, 0, 0, 0, 0};
-      SendMessageA(ProxyBox(), CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      items += text + std::string("|");
-    }
-    return items;
-  }
-  std::string Face() const {  // the toggle's text and image
-    char text[64] = {};
-    SendMessageA(ToolBar(), TB_GETBUTTONTEXTA, kToggle, reinterpret_cast<LPARAM>(text));
-    return text + (" " + std::to_string(SendMessageA(ToolBar(), TB_GETBITMAP, kToggle, 0)));
-  }
-  std::string Label() const {
-    char label[64] = {};
-    return GetWindowTextA(GetDlgItem(ToolBar(), 102), label, sizeof(label)), label;
-  }
-  // "<toggle> | <label> | <ActiveIP> <Enabled> | <the proxy in use, as WinINet stored it>"
-  std::string State() const {
-    return Face() + " | " + Label() + " | " + Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") +
-           " | " + ProxyInUse();
-  }
   static std::string On(const std::string& proxy, const char* toggle = "Disable 0") {
     return toggle + (" | Your IP is: " + proxy + " | " + proxy + " 1 | " + proxy);
   }
-  static std::string Off() { return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | direct"; }
+  static std::string Off(const std::string& inUse = "direct") {
+    return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | " + inUse;
+  }
 
   InstallFolder m_folder{"host"};
   CLSID m_clsid = {};
-  CWnd m_frame;
-  std::vector<std::string> m_opened;  // what the band asked the browser to open
-  BandHost m_host{[this](const std::string& address) { m_opened.push_back(address); }};
 };
 
 TEST_F(BandInHostTest, OpensInARowOfItsActualHeightWithItsControls) {
@@ -389,6 +410,129 @@ TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
     EXPECT_EQ(Stored(stateKey, "UpdateProxy") + " " + Stored(stateKey, "Enabled"), "1 0") << stateKey;
   }
   ClearUserState();
+}
+
+// A further browser window on a thread of its own, as the browser runs its windows: Do() runs an
+// action on that thread, with its boxes answered there, and returns what the band said.
+class WindowOnItsOwnThread {
+ public:
+  explicit WindowOnItsOwnThread(REFCLSID clsid) : m_thread([this, clsid] { Run(clsid); }) { m_ready.get_future().wait(); }
+  ~WindowOnItsOwnThread() { PostThreadMessageA(m_threadId, WM_QUIT, 0, 0), m_thread.join(); }
+  std::string Do(const std::function<void(BrowserWindow&)>& action) {
+    std::string said;
+    std::function<void()> task = [&] { said = m_window->Said([&] { action(*m_window); }); };
+    SendMessageA(m_tasks.m_hWnd, WM_APP, 0, reinterpret_cast<LPARAM>(&task));
+    return said;
+  }
+
+ private:
+  struct TaskWindow final : CWnd {
+    BEGIN_MSG_MAP(TaskWindow)
+      MESSAGE_HANDLER(WM_APP, OnTask)
+    END_MSG_MAP()
+    LRESULT OnTask(UINT, WPARAM, LPARAM task, BOOL&) { return (*reinterpret_cast<std::function<void()>*>(task))(), 0; }
+  };
+  void Run(REFCLSID clsid) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+      BrowserWindow window;
+      EXPECT_TRUE(window.Create() && m_tasks.CreateEx(0, AfxPlainWindowClass(), "", WS_POPUP, {}, nullptr, 0));
+      EXPECT_EQ(window.m_host.Open(window.m_frame.m_hWnd, clsid), S_OK);
+      m_window = &window, m_threadId = GetCurrentThreadId();
+      m_ready.set_value();
+      for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) DispatchMessageA(&msg);
+      m_tasks.DestroyWindow(), window.m_host.Close();
+    }
+    CoUninitialize();
+  }
+  TaskWindow m_tasks;
+  BrowserWindow* m_window = nullptr;
+  DWORD m_threadId = 0;
+  std::promise<void> m_ready;
+  std::thread m_thread;
+};
+
+// Two windows on two threads, each going on while the other shows a box: at the end the user's own
+// proxy is back. (Wine keeps no bypass list; giving it back is checked on the connection writer.)
+TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxyBack) {
+  LoopbackListener first, second;
+  const std::string one = Loopback(first.Port()), two = Loopback(second.Port()), own = "10.20.30.40:3128";
+  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, own, "<local>", "", 0}));
+  Open(one + "- One<br />" + two + "- Two<br />");
+  WindowOnItsOwnThread other(m_clsid);
+  const std::string asking = Box('i', Asking(two, "Two")), success = Box('i', kProxyConnectedText);
+  std::vector<std::string> said;  // by the other window, while this one shows a box
+  const auto meanwhile = [&](std::vector<std::function<void(BrowserWindow&)>> actions) {
+    return [&, actions] {
+      if (said.size() < actions.size()) said.push_back(other.Do(actions[said.size()]));
+    };
+  };
+  // While this window asks before its test, the other switches on; while it tells its success, the
+  // other (seeing the proxy in use) switches over.
+  Pick(0, false);
+  Said([&] { Click(kToggle); }, false,
+       meanwhile({[](BrowserWindow& w) { w.Pick(1, false), w.Click(kToggle); }, [](BrowserWindow& w) { w.Pick(1); }}));
+  EXPECT_EQ(said, (std::vector<std::string>{asking + success, asking + success}));
+  EXPECT_EQ(State(), On(two));
+  // While this window tells its success, the other switches off.
+  said.clear();
+  Said([&] { Pick(0); }, false, meanwhile({[](BrowserWindow& w) { w.Click(kToggle); }}));
+  EXPECT_EQ(said, std::vector<std::string>{""});
+  EXPECT_EQ(State(), Off(own));
+  EXPECT_EQ(other.Do([](BrowserWindow& w) { EXPECT_EQ(w.Face(), "Enable 1"); }), "");
+}
+
+// The browser in a process of its own (band_host.exe) with its band open; gone with the object.
+class BrowserProcess {
+ public:
+  BrowserProcess() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::string command = "\"" + PathBesideProgram("band_host.exe") + "\"";
+    EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process));
+    for (int i = 0; i < 200 && !m_toolBar; ++i, Sleep(50)) EnumWindows(FindOwnFrame, reinterpret_cast<LPARAM>(this));
+  }
+  ~BrowserProcess() {
+    PostMessageA(m_frame, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(m_process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(m_process.hProcess, 1);
+    CloseHandle(m_process.hProcess), CloseHandle(m_process.hThread);
+  }
+  HWND ToolBar() const { return m_toolBar; }
+  bool ToggleInUse() const { return SendMessageA(m_toolBar, TB_GETBITMAP, kToggle, 0) == 0; }
+
+ private:
+  static BOOL CALLBACK FindOwnFrame(HWND window, LPARAM self) {
+    auto* const browser = reinterpret_cast<BrowserProcess*>(self);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != browser->m_process.dwProcessId) return TRUE;
+    browser->m_frame = window;
+    browser->m_toolBar = FindWindowExA(window, nullptr, "ToolbarWindow32", nullptr);
+    return !browser->m_toolBar;
+  }
+  PROCESS_INFORMATION m_process = {};
+  HWND m_frame = nullptr, m_toolBar = nullptr;
+};
+
+// A window of another process shows the proxy in use after this one switched it off: a click there
+// catches up, leaving the user's own proxy as it is.
+TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwitch) {
+  LoopbackListener proxy;
+  const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
+  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, own, "", "", 0}));
+  Open(live + "- Here<br />");
+  Pick(0, false);
+  EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  BrowserProcess other;
+  ASSERT_TRUE(other.ToolBar());
+  EXPECT_TRUE(other.ToggleInUse());
+  EXPECT_EQ(LabelOf(other.ToolBar()), "Your IP is: " + live);
+  EXPECT_EQ(Said([&] { Click(kToggle); }), "");
+  EXPECT_EQ(State(), Off(own));
+  ASSERT_TRUE(ClickAt(other.ToolBar(), ButtonMiddle(kToggle))) << "no box keeps it waiting";
+  EXPECT_FALSE(other.ToggleInUse());
+  EXPECT_EQ(LabelOf(other.ToolBar()), Label());
+  EXPECT_EQ(State(), Off(own));
 }
 
 // Bands come and go in both ways: moved into the browser's row, shown, painted, closed and released

@@ -6,6 +6,8 @@
 #include "build_config.h"
 #include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
+#include "framework/wnd.h"
+#include "host/band_host.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"
 
@@ -132,4 +134,30 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothing) {
   EXPECT_FALSE(Exists(kFolder));
   EXPECT_FALSE(testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || testreg::KeyExists(HKEY_CLASSES_ROOT, kProgId));
   EXPECT_FALSE(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath"));
+}
+
+// An upgrade whose registration fails (here: the toolbar list is locked) keeps the installation it
+// found registered and working, and fails by its exit code.
+TEST_F(InstallerTest, AFailedUpgradeKeepsThePreviousInstallationWorking) {
+  Install();
+  ProgramRun run;
+  {
+    testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kToolbarKey);
+    run = RunSetup();
+  }
+  EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windowsShown.empty()) << run.exitCode;
+  for (const char* file : {"quillbar.dll", "quillstop.exe", "uninstall.exe"}) EXPECT_TRUE(Exists(kFolder + file)) << file;
+  EXPECT_FALSE(Exists(kFolder + "quillbar.dll.old") || Exists(kFolder + "quillstop.exe.old"));
+  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation") + "\\", kFolder);
+  ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  {
+    CWnd frame;
+    BandHost browser;
+    CLSID clsid = {};
+    ASSERT_TRUE(frame.CreateEx(0, AfxPlainWindowClass(), "browser", WS_OVERLAPPEDWINDOW, {0, 0, 1100, 140}, nullptr, 0));
+    ASSERT_EQ(FindBandClsid(&clsid), S_OK);
+    EXPECT_EQ(browser.Open(frame.m_hWnd, clsid), S_OK) << "the band opens";
+    EXPECT_EQ(browser.Close(), S_OK);
+  }
+  CoUninitialize();
 }

@@ -85,6 +85,17 @@ TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   EXPECT_EQ(m_shown, std::vector<std::string>{"question, proxy 127.0.0.1:3128"});
 }
 
+// Without a copy kept (an earlier version kept none), only the toolbar's own proxy is switched off.
+TEST_F(ResetProgramTest, WithoutACopyLeavesAProxyThatIsNotTheToolbars) {
+  for (const char* active : {"", "127.0.0.1:9999", "127.0.0.1:3128"}) {
+    ClearUserState();
+    ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
+    testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", active);
+    EXPECT_TRUE(Run("/S").ended);
+    EXPECT_EQ(ProxyInUse(), std::string(active) == "127.0.0.1:3128" ? "direct" : "127.0.0.1:3128") << active;
+  }
+}
+
 // Wine answers WM_GETICON from another process with nothing, so the icon is looked for in the file.
 TEST(ResetProgramResourcesTest, CarriesItsIconAndProductName) {
   HICON icon = nullptr;
