@@ -49,6 +49,8 @@ class CquillbarBand : public IObjectWithSite,
   // ToolBarOwner
   void FocusChange(bool bFocus) override;
   IWebBrowser2* WebBrowser() const override { return m_spWebBrowser; }
+  IUnknown* BandUnknown() override { return GetUnknown(); }
+  bool Sited() const override { return m_spSite != nullptr; }
 
   // Makes the hidden host window and the toolbar inside the site's window.
   bool CreateBandWindow();

@@ -3,7 +3,13 @@
 
 #include <windows.h>
 
-// One blocking connect to the first IPv4 address of `host`, on the low 16 bits of `port`, with the
-// system's own time limit. Returns the milliseconds the connect took, never less than 1; or 0 after
-// telling the user, in a message box owned by `owner`, that the proxy is unavailable.
-unsigned long TestProxy(HWND owner, const char* host, unsigned int port);
+// The build's bound on a test: a proxy that has not accepted the connection by then (a filtered
+// host drops it without a word) counts as unreachable.
+extern const DWORD kProxyTestTimeoutMs;
+
+// One connect to the first IPv4 address of `host` (a dotted address is used as it is; a name is
+// looked up), on the low 16 bits of `port`, within `timeoutMs` in all. The calling thread handles
+// its messages meanwhile, as a modal dialog does. Returns the milliseconds the connect took, never
+// less than 1; or 0 after telling the user, in a message box owned by `owner`, that the proxy is
+// unavailable (no box when `owner` was destroyed meanwhile).
+unsigned long TestProxy(HWND owner, const char* host, unsigned int port, DWORD timeoutMs = kProxyTestTimeoutMs);

@@ -51,6 +51,7 @@ thread_local CWnd* t_pWndCreating = nullptr;
 
 CWnd::~CWnd() {
   if (m_hWnd) ::DestroyWindow(m_hWnd);
+  for (Handling* handling = m_pHandling; handling; handling = handling->outer) handling->wrapperDeleted = true;
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, const char* className, const char* text, DWORD dwStyle, const RECT& rect,
@@ -121,6 +122,8 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 
   const MSG outer = wnd->m_currentMsg;  // messages nest: a handler may send another
   wnd->m_currentMsg = {hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+  Handling handling = {wnd->m_pHandling, false};
+  wnd->m_pHandling = &handling;
   LRESULT lResult = 0;
   // No C++ exception may cross into the window manager: the host is the user's browser.
   try {
@@ -128,6 +131,8 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
   } catch (...) {
     lResult = 0;
   }
+  if (handling.wrapperDeleted) return lResult;
+  wnd->m_pHandling = handling.outer;
   if (uMsg == WM_NCDESTROY) {
     wnd->Detach();
   } else {

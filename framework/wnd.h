@@ -2,6 +2,9 @@
 // lives in the HWND; the object routes the window's messages to its message map and hands what
 // the map does not handle to the window class's own procedure.
 //
+// A wrapper may be deleted while it handles a message (a modal wait inside a handler lets its owner
+// go): nothing of it is touched afterwards.
+//
 // Windows are attached while they are created (before WM_NCCREATE), so a wrapper of a standard
 // control class receives the control's own WM_CREATE. A parent reflects each child's WM_COMMAND
 // and WM_NOTIFY back to the child's wrapper as OCM_COMMAND / OCM_NOTIFY first, so every control
@@ -57,8 +60,16 @@ class CWnd {
   LRESULT Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);
   bool ReflectToChild(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 
+  // The messages this wrapper is handling, innermost first: a handler may wait modally, and the
+  // wrapper may be deleted before the handlers outside it return.
+  struct Handling {
+    Handling* outer;
+    bool wrapperDeleted;
+  };
+
   WNDPROC m_pfnSuper = nullptr;  // the window class's own procedure
   MSG m_currentMsg = {};
+  Handling* m_pHandling = nullptr;
 };
 
 // The framework's plain window class: a window with no behaviour of its own (a host window).

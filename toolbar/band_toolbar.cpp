@@ -181,10 +181,20 @@ HRESULT CBandToolBar::TranslateAcceleratorIO(MSG* pMsg) {
   return S_FALSE;
 }
 
+LRESULT CBandToolBar::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& bHandled) {
+  if (!Busy()) {
+    bHandled = FALSE;
+    return 0;
+  }
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));  // over the toolbar and its (disabled) controls
+  return TRUE;
+}
+
 LRESULT CBandToolBar::OnButtonClicked(WORD, WORD wID, HWND, BOOL&) {
+  const CommandScope command(m_pBand, m_hWnd);
   switch (wID) {
     case ID_PROXY_TOGGLE:
-      ToggleProxy();
+      ToggleProxy(command);
       break;
     case ID_HELP_PAGE:
       OpenHelpPage();
@@ -201,34 +211,57 @@ LRESULT CBandToolBar::OnButtonClicked(WORD, WORD wID, HWND, BOOL&) {
 // The click asks for the opposite of what the toggle shows. Where another window has already done
 // that meanwhile, the toggle only catches up: undoing the other window's switch is not what the
 // user asked for.
-void CBandToolBar::ToggleProxy() {
+void CBandToolBar::ToggleProxy(const CommandScope& command) {
   const bool inUse = ProxyInUse();
   if (inUse != ToggleLooksInUse()) {
     ShowProxyState();
   } else if (!inUse) {
-    SwitchProxyOn();
+    SwitchProxyOn(command);
   } else if (DisableConnectionProxy()) {
     ShowProxyState();
   } else {  // the proxy is still in use: so says everything the toolbar shows
     AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
-    ShowProxyState();
+    if (command.WindowStillOpen()) ShowProxyState();
   }
-  ::SetFocus(m_wndProxyCombo.m_hWnd);
+  if (command.WindowStillOpen()) ::SetFocus(m_wndProxyCombo.m_hWnd);
 }
 
-void CBandToolBar::SwitchProxyOn() {
+// A window closed during one of the waits switches nothing and tells nothing more.
+void CBandToolBar::SwitchProxyOn(const CommandScope& command) {
   ProxyChoice choice;
   if (!m_wndProxyCombo.GetSelectedChoice(choice)) return;
   SetToggleLook(true);  // the button reads "Disable" while the proxy is tested
   AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
-  if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) == 0) {
+  if (!command.WindowStillOpen()) return;
+  const bool reachable = TestChosenProxy(m_hWnd, choice) != 0;
+  if (!command.WindowStillOpen()) return;
+  if (!reachable) {
     ShowProxyState();  // nothing changed here; another window may have switched meanwhile
   } else if (!SetConnectionOptions(choice.address.c_str())) {
     AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
-    ShowProxyState();
+    if (command.WindowStillOpen()) ShowProxyState();
   } else {
     AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
-    ShowProxyState();
+    if (command.WindowStillOpen()) ShowProxyState();
+  }
+}
+
+unsigned long CBandToolBar::TestChosenProxy(HWND owner, const ProxyChoice& choice) {
+  SetBusy(true);
+  const unsigned long elapsed = TestProxy(owner, choice.host.c_str(), static_cast<unsigned int>(choice.port));
+  if (m_hWnd) SetBusy(false);
+  return elapsed;
+}
+
+void CBandToolBar::SetBusy(bool busy) {
+  for (UINT command : {ID_HELP_PAGE, ID_UPDATE_PROXY_LIST, ID_PROXY_TOGGLE}) {
+    SendMessage(TB_ENABLEBUTTON, command, MAKELPARAM(!busy, 0));
+  }
+  ::EnableWindow(m_wndProxyCombo.m_hWnd, !busy);
+  POINT cursor = {};
+  const HWND under = GetCursorPos(&cursor) ? WindowFromPoint(cursor) : nullptr;
+  if (under && (under == m_hWnd || IsChild(m_hWnd, under))) {  // no need to wait for the mouse to move
+    SetCursor(LoadCursor(nullptr, busy ? IDC_WAIT : IDC_ARROW));
   }
 }
 

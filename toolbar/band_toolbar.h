@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "framework/controls.h"
+#include "toolbar/command_scope.h"
 #include "toolbar/logo_static.h"
 #include "toolbar/proxy_combo_box.h"
 #include "toolbar/toolbar_owner.h"
@@ -28,6 +29,9 @@ class CBandToolBar : public CToolBarCtrl {
   // Brings the toggle and the label up to date with the toolbar's state as it is now: another
   // window, on another thread or in another process, may have switched meanwhile.
   void ShowProxyState();
+  // Tests the chosen proxy (see TestProxy), the toolbar taking no other command meanwhile and
+  // showing the wait cursor; `owner` owns the message box of an unavailable proxy.
+  unsigned long TestChosenProxy(HWND owner, const ProxyChoice& choice);
 
   ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
   CProxyComboBox m_wndProxyCombo;
@@ -39,6 +43,7 @@ class CBandToolBar : public CToolBarCtrl {
     MESSAGE_HANDLER(WM_SIZE, OnSize)
     MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
     REFLECTED_COMMAND_CODE_HANDLER(BN_CLICKED, OnButtonClicked)
   END_MSG_MAP()
 
@@ -46,14 +51,18 @@ class CBandToolBar : public CToolBarCtrl {
   LRESULT OnSize(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+  LRESULT OnSetCursor(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnButtonClicked(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
-  void ToggleProxy();
+  void ToggleProxy(const CommandScope& command);
   void OpenHelpPage();
   void RequestListRefresh();
   // Gives the toggle the look of a proxy in use ("Disable") or of none ("Enable").
   void SetToggleLook(bool proxyInUse);
   bool ToggleLooksInUse() const;
-  void SwitchProxyOn();
+  void SwitchProxyOn(const CommandScope& command);
+  // While a proxy is tested, the buttons and the proxy box are disabled.
+  void SetBusy(bool busy);
+  bool Busy() const { return !::IsWindowEnabled(m_wndProxyCombo.m_hWnd); }
   BOOL AddImages();
   BOOL AddButtons();
   RECT ItemRect(int index) const;

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "connection/connection_proxy.h"
-#include "connection/proxy_reachability.h"
 #include "framework/message_box.h"
 #include "proxylist/proxy_list_loader.h"
 #include "res/resource.h"
@@ -75,24 +74,31 @@ bool CProxyComboBox::GetSelectedChoice(ProxyChoice& choice) const {
   return true;
 }
 
+// A window closed during one of the waits switches nothing and tells nothing more.
 LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
   ProxyChoice choice;
-  if (!GetSelectedChoice(choice)) return 0;
+  if (!m_pToolBar || !GetSelectedChoice(choice)) return 0;
   if (static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) return 0;
 
+  const CommandScope command(m_pBand, m_hWnd);
   const int index = GetCurSel();
   AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
-  if (TestProxy(m_hWnd, choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) {
+  if (!command.WindowStillOpen()) return 0;
+  const bool reachable = m_pToolBar->TestChosenProxy(m_hWnd, choice) != 0;
+  if (!command.WindowStillOpen()) return 0;
+  if (reachable) {
     // Success is told only once the settings took the proxy; the proxy in use before stays otherwise.
     // Another window may have switched the proxy off meanwhile: then nothing is switched back on.
     if (SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite, ProxySwitch::Over)) {
       AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
+      if (!command.WindowStillOpen()) return 0;
       ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     } else if (GetLastError() != ERROR_INVALID_STATE) {
       AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
+      if (!command.WindowStillOpen()) return 0;
     }
   }
-  if (m_pToolBar) m_pToolBar->ShowProxyState();
+  m_pToolBar->ShowProxyState();
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlguid.h>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <future>
 #include <optional>
 #include <thread>
@@ -17,6 +18,7 @@
 #include "tests/support/loopback.h"
 #include "tests/support/message_box_answerer.h"
 #include "tests/support/registry.h"
+#include "tests/support/syn_dropper.h"
 #include "toolbar/proxy_choice.h"
 
 constexpr UINT kToggle = 32768, kHelp = 32775, kUpdate = 32776;
@@ -103,10 +105,11 @@ class BrowserWindow {
     std::optional<testreg::ReadOnlyKey> lock;
     if (locked) lock.emplace(HKEY_CURRENT_USER, kInternetSettings);
     MessageBoxAnswerer boxes(std::move(whileShown));
+    const HWND frame = m_frame.m_hWnd;  // the action may close it
     action();
     std::string said;
     for (const AnsweredMessageBox& box : boxes.Boxes()) {
-      EXPECT_TRUE(box.caption == "Quillmask" && box.owner == m_frame.m_hWnd) << box.text;
+      EXPECT_TRUE(box.caption == "Quillmask" && box.owner == frame) << box.text;
       said += Box(box.icon, box.text);
     }
     return said;
@@ -414,6 +417,14 @@ TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
 
 // A further browser window on a thread of its own, as the browser runs its windows: Do() runs an
 // action on that thread, with its boxes answered there, and returns what the band said.
+// Runs the std::function<void()> whose address a WM_APP carries, sent or posted to it.
+struct TaskWindow final : CWnd {
+  BEGIN_MSG_MAP(TaskWindow)
+    MESSAGE_HANDLER(WM_APP, OnTask)
+  END_MSG_MAP()
+  LRESULT OnTask(UINT, WPARAM, LPARAM task, BOOL&) { return (*reinterpret_cast<std::function<void()>*>(task))(), 0; }
+};
+
 class WindowOnItsOwnThread {
  public:
   explicit WindowOnItsOwnThread(REFCLSID clsid) : m_thread([this, clsid] { Run(clsid); }) { m_ready.get_future().wait(); }
@@ -426,12 +437,6 @@ class WindowOnItsOwnThread {
   }
 
  private:
-  struct TaskWindow final : CWnd {
-    BEGIN_MSG_MAP(TaskWindow)
-      MESSAGE_HANDLER(WM_APP, OnTask)
-    END_MSG_MAP()
-    LRESULT OnTask(UINT, WPARAM, LPARAM task, BOOL&) { return (*reinterpret_cast<std::function<void()>*>(task))(), 0; }
-  };
   void Run(REFCLSID clsid) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
@@ -533,6 +538,91 @@ TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwi
   EXPECT_FALSE(other.ToggleInUse());
   EXPECT_EQ(LabelOf(other.ToolBar()), Label());
   EXPECT_EQ(State(), Off(own));
+}
+
+// Runs `action` once, from a timer, as soon as the toolbar waits for a proxy test (its box disabled).
+thread_local std::function<void()> t_whileTesting;
+thread_local HWND t_testingBox = nullptr;
+void WhileTesting(HWND proxyBox, std::function<void()> action) {
+  t_whileTesting = std::move(action), t_testingBox = proxyBox;
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    if (IsWindowEnabled(t_testingBox)) return;
+    KillTimer(nullptr, timer);
+    t_whileTesting();
+  });
+}
+
+// A proxy that drops the connection is unavailable once the bound has passed. Meanwhile the toolbar
+// takes no command and shows the wait cursor, and the thread answers its messages, also another
+// thread's.
+TEST_F(BandInHostTest, WhileAProxyThatNeverAnswersIsTestedTheBrowserKeepsAnswering) {
+  SynDroppingListener dropping;
+  const std::string filtered = Loopback(dropping.Port());
+  Open(filtered + "- Filtered<br />");
+  Pick(0, false);
+  std::string during;
+  std::atomic<bool> answeredDuringTest{false};
+  std::thread other;
+  WhileTesting(ProxyBox(), [&] {
+    SendMessageA(ToolBar(), WM_SETCURSOR, reinterpret_cast<WPARAM>(ToolBar()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    during = std::to_string(SendMessageA(ToolBar(), TB_ISBUTTONENABLED, kToggle, 0)) +
+             std::to_string(SendMessageA(ToolBar(), TB_ISBUTTONENABLED, kHelp, 0)) +
+             (GetCursor() == LoadCursor(nullptr, IDC_WAIT) ? " wait" : " arrow");
+    other = std::thread([&, toolBar = ToolBar(), box = ProxyBox()] {
+      DWORD_PTR result = 0;
+      answeredDuringTest = SendMessageTimeoutA(toolBar, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) && !IsWindowEnabled(box);
+    });
+  });
+  EXPECT_EQ(Said([&] { Click(kToggle); }),
+            Box('i', Asking(filtered, "Filtered")) + Box('!', "UNAVAILABLE PROXY!\nQuillmask could not connect to "
+                                                              "the chosen proxy.\nPlease choose another proxy "));
+  other.join();
+  EXPECT_EQ(during, "00 wait");
+  EXPECT_TRUE(answeredDuringTest);
+  EXPECT_EQ(State(), Off());
+  EXPECT_TRUE(SendMessageA(ToolBar(), TB_ISBUTTONENABLED, kToggle, 0) && IsWindowEnabled(ProxyBox()));
+}
+
+// The browser closes the window while the toolbar waits: in a box, or in the proxy test. Nothing more
+// is switched or shown for it, and the band goes with all it had once its command is over.
+TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNothingBehind) {
+  LoopbackListener proxy;
+  SynDroppingListener dropping;
+  const std::string live = Loopback(proxy.Port()), closed = Loopback(ClosedLoopbackPort());
+  TaskWindow later;
+  ASSERT_TRUE(later.CreateEx(0, AfxPlainWindowClass(), "", WS_POPUP, {}, nullptr, 0));
+  std::vector<HRESULT> unloadable;  // as the browser closed the window: the band's command still runs
+  std::function<void()> closeWindow = [&] {
+    m_host.Close(), m_frame.DestroyWindow();
+    unloadable.push_back(CanUnloadNow());
+  };
+  struct Case { std::string proxy; bool closeUp; int closeAtBox; const char* said; const char* after; };
+  const Case cases[] = {{live, true, 1, "i", "10.0.0.1:80 1"}, {live, true, 2, "ii", "? 1"},
+                        {live, false, 1, "i", " 0"},      {closed, false, 2, "i!", " 0"},
+                        {live, false, 2, "ii", "? 1"},     {Loopback(dropping.Port()), false, 0, "i", " 0"}};
+  ExpectNoGuiObjectsLeft(5, 6, [&](int i) {
+    const Case& c = cases[i % 6];
+    SCOPED_TRACE(i);
+    if (!m_frame.m_hWnd) {
+      ASSERT_TRUE(Create());
+    }
+    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", c.closeUp);
+    testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", c.closeUp ? "10.0.0.1:80" : "");
+    Open(c.proxy + "- There<br />");
+    int boxes = 0;
+    if (!c.closeAtBox) WhileTesting(ProxyBox(), closeWindow);
+    const std::string said = Said([&] { Pick(0, c.closeUp), c.closeUp ? void() : Click(kToggle); }, false, [&] {
+      if (++boxes == c.closeAtBox) PostMessageA(later.m_hWnd, WM_APP, 0, reinterpret_cast<LPARAM>(&closeWindow));
+    });
+    EXPECT_EQ(Icons(said), c.said);
+    EXPECT_FALSE(IsWindow(m_frame.m_hWnd));
+    EXPECT_EQ(unloadable, std::vector<HRESULT>{S_FALSE}) << "the module stays while its command runs";
+    EXPECT_EQ(CanUnloadNow(), S_OK) << "then the band is gone";
+    unloadable.clear();
+    const std::string active = Stored(kSettingsKey, "ActiveIP");
+    EXPECT_EQ((active == c.proxy ? "?" : active) + " " + Stored(kSettingsKey, "Enabled"), c.after);
+    DisableConnectionProxy();
+  });
 }
 
 // Bands come and go in both ways: moved into the browser's row, shown, painted, closed and released
