@@ -543,13 +543,14 @@ TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwi
 // Runs `action` once, from a timer, as soon as the toolbar waits for a proxy test (its box disabled).
 thread_local std::function<void()> t_whileTesting;
 thread_local HWND t_testingBox = nullptr;
+void CALLBACK OnTestingTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (IsWindowEnabled(t_testingBox)) return;
+  KillTimer(nullptr, timer);
+  t_whileTesting();
+}
 void WhileTesting(HWND proxyBox, std::function<void()> action) {
   t_whileTesting = std::move(action), t_testingBox = proxyBox;
-  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
-    if (IsWindowEnabled(t_testingBox)) return;
-    KillTimer(nullptr, timer);
-    t_whileTesting();
-  });
+  SetTimer(nullptr, 0, 50, OnTestingTimer);
 }
 
 // A proxy that drops the connection is unavailable once the bound has passed. Meanwhile the toolbar
