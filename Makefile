@@ -2,10 +2,16 @@
 BUILD ?= build
 GENERATOR := -G Ninja -DCMAKE_BUILD_TYPE=Release
 ARCHS := x86_64 i686
+# A release is signed with a real certificate by giving the build settings of cmake/signing.cmake
+# here, on make's command line (README.md); given, they configure the build folders again.
+SIGN_SETTINGS := $(foreach s,PKCS12 PASSWORD_FILE TIMESTAMP_URL,\
+  $(if $(QUILLMASK_SIGN_$(s)),'-DQUILLMASK_SIGN_$(s)=$(QUILLMASK_SIGN_$(s))'))
 
 .PHONY: test run screenshot bench build package deps $(ARCHS:%=configure-%)
 
+# The 32-bit build's tests (its signatures) run without Wine.
 test: build
+	ctest --test-dir $(BUILD)/i686 --output-on-failure $(ARGS)
 	tools/run-tests $(BUILD)/x86_64 $(ARGS)
 
 run: build
@@ -16,9 +22,10 @@ screenshot: build
 	DISPLAY= tools/run-demo $(BUILD)/x86_64
 
 # Both installers, quillmask-<version>-x64-setup.exe and -x86-setup.exe, in $(BUILD)/packages
-# (every build makes them).
+# (every build makes them), each shown with its size and its verified signature's signer and digest.
 package: build
-	@ls -l $(BUILD)/packages/*-setup.exe
+	@$(BUILD)/x86_64/signing/show $(BUILD)/packages/quillmask-*-x64-setup.exe
+	@$(BUILD)/i686/signing/show $(BUILD)/packages/quillmask-*-x86-setup.exe
 
 bench: build
 	tools/run-wine $(BUILD)/x86_64 $(BUILD)/x86_64/bin/proxylist_bench.exe
@@ -33,5 +40,5 @@ deps:
 	tools/install-deps
 
 $(ARCHS:%=configure-%): configure-%:
-	@[ -f $(BUILD)/$*/build.ninja ] || cmake -S . -B $(BUILD)/$* $(GENERATOR) \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-$*-w64-mingw32.cmake
+	@$(if $(strip $(SIGN_SETTINGS)),,[ -f $(BUILD)/$*/build.ninja ] ||) cmake -S . -B $(BUILD)/$* $(GENERATOR) \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-$*-w64-mingw32.cmake $(SIGN_SETTINGS)

@@ -3,7 +3,9 @@
 ;   ARCH=x86  quillmask-<version>-x86-setup.exe, for the 32-bit browser (the default one on 64-bit
 ;             Windows)
 ; Defined on makensis's command line: VERSION (the build's project version), ARCH, BIN_DIR (the
-; folder holding that architecture's quillbar.dll and quillstop.exe), ICON, OUT_FILE.
+; folder holding that architecture's quillbar.dll and quillstop.exe), ICON, OUT_FILE, PUBLISHER (the
+; maker's name, as the certificate that signs names it), SIGN (a command that signs the file it is
+; given in place, Authenticode) and SIGNED_UNINSTALLER (where a copy of the signed uninstaller goes).
 ;
 ; Installs per machine: the two files into Program Files\Quillmask, the band registered by its own
 ; DllRegisterServer, "AppPath", the uninstaller and its Add or Remove Programs entry. Installing
@@ -30,6 +32,10 @@ Unicode true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmask"
 !define LIST_FILE "sortedproxylist.txt"
 
+; The uninstaller is signed as it is made, so the uninstall.exe written on installing is signed too.
+!uninstfinalize '"${SIGN}" "%1" "${SIGNED_UNINSTALLER}"' = 0
+!finalize '"${SIGN}" "%1"' = 0
+
 Name "${DISPLAY_NAME}"
 Caption "${DISPLAY_NAME} Setup"
 UninstallCaption "${DISPLAY_NAME} Uninstall"
@@ -43,7 +49,7 @@ ShowUninstDetails show
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1033 ProductName "Quillmask"
-VIAddVersionKey /LANG=1033 CompanyName "Quillmask"
+VIAddVersionKey /LANG=1033 CompanyName "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 FileDescription "${DISPLAY_NAME} Setup"
 VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
@@ -128,7 +134,7 @@ Section "Quillmask"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Quillmask"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\quillstop.exe,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'

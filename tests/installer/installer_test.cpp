@@ -8,6 +8,7 @@
 #include "connection/connection_proxy.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
+#include "host/server_registration.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"
 
@@ -37,7 +38,8 @@ class InstallerTest : public testing::Test {
 
 TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) {
   Install();
-  for (const char* file : {"quillbar.dll", "quillstop.exe", "uninstall.exe"}) EXPECT_TRUE(Exists(kFolder + file));
+  for (const char* file : {"quillbar.dll", "quillstop.exe", "uninstall.exe"})  // the build's signed files, byte for byte
+    EXPECT_TRUE(Exists(kFolder + file) && ReadBytes(kFolder + file) == ReadBytes(PathBesideProgram(file))) << file;
   const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID"), server = "CLSID\\" + clsid + "\\InprocServer32";
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str()) + String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CurVer") +
                 String(HKEY_CLASSES_ROOT, server) + String(HKEY_CLASSES_ROOT, server, "ThreadingModel"),
