@@ -3,7 +3,8 @@
 // entries (no download): median and fastest of repeated runs. Beside them, the time a bare
 // ComboBoxEx of the system takes to be made and filled with as many items. Then how long the band
 // keeps the browser waiting when it must download the list from a server on the build's list host
-// that takes the request and never answers, or answers a byte a second.
+// that takes the request and never answers, or answers a byte a second, and the longest time the
+// frame meanwhile left a message sent to it unanswered.
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -154,6 +155,7 @@ void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
   }
   std::printf("band opening while the list server dawdles (time-outs %d ms, whole download %d ms)\n",
               QUILLMASK_LIST_TIMEOUT_MS, 3 * QUILLMASK_LIST_TIMEOUT_MS);
+  std::printf("%20s  %13s %18s\n", "", "open", "longest unanswered");
   for (const bool trickle : {false, true}) {
     DawdlingServer dawdler(static_cast<unsigned short>(std::atoi(server.c_str() + loopback.size())), trickle);
     const char* const kind = trickle ? "a byte a second" : "never answers";
@@ -162,12 +164,16 @@ void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
       continue;
     }
     BandHost band;
+    UnansweredWindowMonitor monitor;
+    monitor.Start(frame);
     LARGE_INTEGER start, opened;
     QueryPerformanceCounter(&start);
     const HRESULT result = band.Open(frame, clsid);
     QueryPerformanceCounter(&opened);
+    const double unanswered = monitor.Stop();
     band.Close();
-    std::printf("%20s: %10.0f ms (0x%08lX)\n", kind, Milliseconds(start, opened), static_cast<unsigned long>(result));
+    std::printf("%20s: %10.0f ms %15.0f ms (0x%08lX)\n", kind, Milliseconds(start, opened), unanswered,
+                static_cast<unsigned long>(result));
   }
 }
 
