@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "build_config.h"
+#include "framework/message_wait.h"
 #include "framework/module.h"
 #include "proxylist/list_address.h"
 #include "proxylist/list_text.h"
@@ -56,9 +57,10 @@ class DownloadJob {
     SetEvent(m_done);
   }
 
-  // The waiting thread: the list, or the empty text when it did not arrive in time.
+  // The waiting thread: the list, or the empty text when it did not arrive in time. Its windows
+  // (and a frame in another process whose child windows they are) keep being answered meanwhile.
   std::string Wait() {
-    const bool finished = WaitForSingleObject(m_done, m_limits.wholeTimeoutMs) == WAIT_OBJECT_0;
+    const bool finished = WaitAnsweringSentMessages(m_done, m_limits.wholeTimeoutMs);
     EnterCriticalSection(&m_lock);
     m_abandoned = !finished;
     CloseHandles();

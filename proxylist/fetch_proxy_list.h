@@ -21,6 +21,7 @@ extern const DownloadLimits kListDownloadLimits;
 // not examined: an error page is processed like a list. Never throws, never shows a message.
 //
 // The download runs on a thread of its own, which the caller waits for at most
-// `limits.wholeTimeoutMs`; a download still running then is abandoned (its handles are closed,
+// `limits.wholeTimeoutMs`, answering the messages sent to its windows meanwhile (see
+// WaitAnsweringSentMessages); a download still running then is abandoned (its handles are closed,
 // and its thread ends on its own, keeping the module loaded until it has).
 std::string FetchProxyList(const std::string& address, const DownloadLimits& limits = kListDownloadLimits);

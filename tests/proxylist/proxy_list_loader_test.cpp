@@ -31,6 +31,22 @@ TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNoth
   EXPECT_EQ(FetchProxyList("not an address"), "");
 }
 
+// As in a browser whose frame, in another process, sends to the band's windows while one opens.
+TEST(FetchProxyListTest, TheWaitingThreadsWindowsAnswerOtherThreadsMeanwhile) {
+  TestHttpServer server({"a:1- X<br />", "200 OK", TestHttpServer::Response::Pace::Silent});
+  const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  std::atomic<bool> fetching{true}, answeredMeanwhile{false};
+  std::thread sender([&] {
+    DWORD_PTR result = 0;  // the time-out only keeps a failing test from hanging
+    answeredMeanwhile = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result) && fetching;
+  });
+  EXPECT_EQ(FetchProxyList(server.ListAddress(), {2000, 4000}), "");
+  fetching = false;
+  sender.join();
+  DestroyWindow(window);
+  EXPECT_TRUE(answeredMeanwhile);
+}
+
 std::string Doubled(std::string path) {
   for (size_t i = path.find('\\'); i != std::string::npos; i = path.find('\\', i + 2)) path.insert(i, 1, '\\');
   return path;
