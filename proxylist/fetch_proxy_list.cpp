@@ -119,6 +119,25 @@ class DownloadJob {
     }
   }
 
+  // Only a 2xx answer is the list: another (a proxy's error page, a portal's login page) is a
+  // failed download, however much it looks like one.
+  static bool Succeeded(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    return HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+           status >= 200 && status < 300;
+  }
+
+  // WinINet ends a body whose connection broke off as if it were whole; the announced length tells.
+  static bool ArrivedWhole(HINTERNET request, const std::string& body) {
+    DWORD length = 0;
+    DWORD size = sizeof(length);
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr)) {
+      return true;  // none announced
+    }
+    return body.size() == length;
+  }
+
   bool Abandoned() {
     EnterCriticalSection(&m_lock);
     const bool abandoned = m_abandoned;
@@ -139,15 +158,19 @@ class DownloadJob {
                                                   INTERNET_SERVICE_HTTP, INTERNET_FLAG_KEEP_CONNECTION, 1);
     if (!Adopt(connection)) return std::string();
     SetTimeouts(connection);
+    // Always the server's current list: not WinINet's stored copy, nor a proxy's on the way; and
+    // nothing stored.
+    const DWORD fresh = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE;
     const HINTERNET request = HttpOpenRequestA(connection, "GET", parsed->path.c_str(), nullptr, nullptr, nullptr,
-                                               INTERNET_FLAG_KEEP_CONNECTION | secure, 0);
+                                               INTERNET_FLAG_KEEP_CONNECTION | fresh | secure, 0);
     if (!Adopt(request)) return std::string();
     SetTimeouts(request);
     if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return std::string();
     if (parsed->secure && !ServerChainPassesRevocationCheck(request)) return std::string();
+    if (!Succeeded(request)) return std::string();
 
     std::string body;
-    if (!ReadBody(request, body)) return std::string();
+    if (!ReadBody(request, body) || !ArrivedWhole(request, body)) return std::string();
     const std::string received = ExpandLineFeeds(body);
     std::printf("\nContent %s\n", received.c_str());
     return NormaliseListText(received);

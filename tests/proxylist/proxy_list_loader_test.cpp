@@ -1,6 +1,7 @@
 // The list download against a real HTTP server on loopback, and LoadProxyList with the list file
 // in a real folder and the settings in Wine's registry.
 #include "proxylist/proxy_list_loader.h"
+#include <wininet.h>
 #include <gtest/gtest.h>
 #include <fstream>
 #include "tests/support/list_loading.h"
@@ -15,7 +16,7 @@ TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNoth
       {"200 OK", "1.2.3.4:80- US<supports POST> x<br />5.6.7.8:3128- DE<br />tail", "1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />"},
       // Each LF arrives as CR LF, so a CR LF received becomes CR CR LF.
       {"200 OK", "a:1- X<br />\r\nb:2- Y<br />\nc", "a:1- X<br />\r\r\nb:2- Y<br />"},
-      {"500 Internal Server Error", "oops<br /><html>", "oops<br />"},  // the status is not examined
+      {"502 Bad Gateway", "<html>Bad gateway<br />Try again<br /></html>", ""}, {"200 OK", "a:1- X<br />b:2- Y<br />", "", Pace::Broken},
       {"200 OK", many, many}, {"200 OK", longEntry + longEntry + "\n" + longEntry, longEntry + longEntry + "\r\n" + longEntry},
       {"200 OK", "a:1- X<br />", "", Pace::Silent}, {"200 OK", "a:1- X<br />", "", Pace::Trickle}};
   for (const auto& c : cases) {
@@ -29,6 +30,17 @@ TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNoth
   }
   EXPECT_EQ(FetchProxyList("http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/list.txt"), "");
   EXPECT_EQ(FetchProxyList("not an address"), "");
+}
+
+TEST(FetchProxyListTest, AsksTheServerEachTimeAndLeavesNothingInTheCacheWhereTheAnswerAllowedCaching) {
+  TestHttpServer server({"a:1- X<br />", "200 OK", TestHttpServer::Response::Pace::Whole, "max-age=3600"});
+  EXPECT_EQ(FetchProxyList(server.ListAddress()), "a:1- X<br />");
+  server.Answer({"b:2- Y<br />", "200 OK", TestHttpServer::Response::Pace::Whole, "max-age=3600"});
+  EXPECT_EQ(FetchProxyList(server.ListAddress()), "b:2- Y<br />");
+  EXPECT_EQ(server.Requests(), 2);
+  DWORD size = 0;
+  EXPECT_EQ(GetUrlCacheEntryInfoA(server.ListAddress().c_str(), nullptr, &size) ? 0 : GetLastError(),
+            static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "the list is in WinINet's cache";
 }
 
 // As in a browser whose frame, in another process, sends to the band's windows while one opens.
