@@ -162,6 +162,8 @@ Section "Uninstall"
   Delete /REBOOTOK "$INSTDIR\quillbar.dll.old"
   Delete "$INSTDIR\quillstop.exe"
   Delete "$INSTDIR\${LIST_FILE}"
+  ; A new list not yet put in place when its browser ended.
+  Delete "$INSTDIR\${LIST_FILE}.*.tmp"
   Delete "$INSTDIR\uninstall.exe"
   RMDir /REBOOTOK "$INSTDIR"
 
@@ -170,6 +172,7 @@ Section "Uninstall"
   DeleteRegKey HKCU "${LOW_SETTINGS_KEY}"
   SetShellVarContext current
   Delete "$LOCALAPPDATA\Quillmask\${LIST_FILE}"
+  Delete "$LOCALAPPDATA\Quillmask\${LIST_FILE}.*.tmp"
   RMDir "$LOCALAPPDATA\Quillmask"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

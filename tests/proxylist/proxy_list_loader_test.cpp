@@ -129,3 +129,40 @@ TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCo
   EXPECT_EQ(GetFileAttributesA(UserListFile().c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(CaleC(), Doubled(m_folder.ListFile()));
 }
+
+std::string ReadOn(HANDLE file, DWORD most) {
+  std::string bytes(most, '\0');
+  DWORD read = 0;
+  ReadFile(file, bytes.data(), most, &read, nullptr);
+  return bytes.substr(0, read);
+}
+
+// A reader of the list (another window's) holds it open while a refresh runs.
+TEST_F(ProxyListLoaderTest, ReadersSeeAWholeListAndAFailedReplacementLeavesTheOldOneAndNoTemporaryFile) {
+  using Pace = TestHttpServer::Response::Pace;
+  const std::string old = "127.0.0.1:9- Nowhere<br />", fresh = "a:1- X<br />b:2- Y<br />";
+  TestHttpServer server({fresh});
+  const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;  // as the list's readers open it
+  const struct { Pace pace; DWORD readerSharing; Items items; std::string list; } cases[] = {
+      {Pace::Broken, sharing, {"127.0.0.1:9- Nowhere"}, old}, {Pace::Whole, sharing, {"a:1- X", "b:2- Y"}, fresh},
+      // A reader that does not let the list go: the list stays, the new one becomes the user's copy.
+      {Pace::Whole, FILE_SHARE_READ | FILE_SHARE_WRITE, {"a:1- X", "b:2- Y"}, old}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.readerSharing);
+    m_folder.WriteList(old);
+    RequestUpdate();
+    server.Answer({fresh, "200 OK", c.pace});
+    const HANDLE reader = CreateFileA(m_folder.ListFile().c_str(), GENERIC_READ, c.readerSharing, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::string begun = ReadOn(reader, 5);
+    EXPECT_EQ(LoadItems(server.ListAddress()), c.items);
+    EXPECT_EQ(begun + ReadOn(reader, 1000), old);
+    CloseHandle(reader);
+    EXPECT_EQ(m_folder.ReadList(), c.list);
+    EXPECT_EQ(ReadBytes(UserListFile()), c.list == old && c.pace == Pace::Whole ? fresh : "");
+    DeleteFileA(UserListFile().c_str());
+    WIN32_FIND_DATAA found;  // (Wine's ReplaceFile leaves an empty "rf*.tmp" of its own when it fails)
+    const HANDLE search = FindFirstFileA((m_folder.ListFile() + ".*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+    FindClose(search);
+  }
+}
