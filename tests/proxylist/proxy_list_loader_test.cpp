@@ -4,6 +4,7 @@
 #include <wininet.h>
 #include <gtest/gtest.h>
 #include <fstream>
+#include "build_config.h"
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
 
@@ -77,6 +78,9 @@ TEST_F(ProxyListLoaderTest, FillsTheBoxFromTheFileInItsOrderByteForByteWithoutDo
   std::string file = "1.2.3.4:80- US<br />\r\n5.6.7.8:3128- DE<br />(null)<br />(NULL)<br /> (null)<br /><br />" + withNul;
   for (int i = 0; i < 2000; ++i) file += "<br />10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ":80- N";
   m_folder.WriteList(file + "<br />unterminated rest");
+  const std::string userCopy = UserListFile();
+  CreateDirectoryA(userCopy.substr(0, userCopy.rfind('\\')).c_str(), nullptr);
+  std::ofstream{userCopy};  // an empty copy of the user's does not hide the list
   TestHttpServer server({"9.9.9.9:1- never<br />"});
   const Items items = LoadItems(server.ListAddress());
   ASSERT_EQ(items.size(), 2006u);
@@ -130,6 +134,40 @@ TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCo
   EXPECT_EQ(CaleC(), Doubled(m_folder.ListFile()));
 }
 
+// The failure's time as a later window finds it: `minutes` from now.
+void StoreFailedRefresh(double minutes) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const ULONGLONG at = ((ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime) + static_cast<LONGLONG>(minutes * 600000000);
+  RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt", REG_QWORD, &at, sizeof(at));
+}
+
+// The interval is the build's; a stored failure moved back in time stands for its passing.
+TEST_F(ProxyListLoaderTest, FailedRefreshKeepsTheListAndIsTriedAgainOnlyOnceTheIntervalHasPassed) {
+  TestHttpServer server({"<html>Bad gateway<br />Try again<br /></html>", "502 Bad Gateway"});
+  RequestUpdate();
+  for (int window = 0; window < 2; ++window) {  // the second opens within the interval: no request
+    EXPECT_EQ(LoadItems(server.ListAddress()), Items{"127.0.0.1:9- Nowhere"});
+    EXPECT_EQ(m_folder.ReadList(), "127.0.0.1:9- Nowhere<br />");
+    EXPECT_EQ(UpdateProxy(), 1u);
+  }
+  DeleteFileA(m_folder.ListFile().c_str());
+  EXPECT_EQ(LoadItems(server.ListAddress()), Items{}) << "without a list, too, the box waits for the interval";
+  EXPECT_EQ(server.Requests(), 1);
+  StoreFailedRefresh(-QUILLMASK_LIST_RETRY_MINUTES - 1.0);
+  EXPECT_EQ(LoadItems(server.ListAddress()), Items{});
+  EXPECT_EQ(server.Requests(), 2);
+  StoreFailedRefresh(24 * 60.0);  // the clock was put back since
+  server.Answer({"a:1- X<br />"});
+  EXPECT_EQ(LoadItems(server.ListAddress()), Items{"a:1- X"});
+  EXPECT_EQ(server.Requests(), 3);
+  EXPECT_EQ(UpdateProxy(), 0u);
+  ULONGLONG failedAt = 1;
+  DWORD size = sizeof(failedAt);
+  RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt", RRF_RT_REG_QWORD, nullptr, &failedAt, &size);
+  EXPECT_EQ(failedAt, 0u) << "a success ends the quiet time";
+}
+
 std::string ReadOn(HANDLE file, DWORD most) {
   std::string bytes(most, '\0');
   DWORD read = 0;
@@ -150,6 +188,7 @@ TEST_F(ProxyListLoaderTest, ReadersSeeAWholeListAndAFailedReplacementLeavesTheOl
   for (const auto& c : cases) {
     SCOPED_TRACE(c.readerSharing);
     m_folder.WriteList(old);
+    testreg::DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt");
     RequestUpdate();
     server.Answer({fresh, "200 OK", c.pace});
     const HANDLE reader = CreateFileA(m_folder.ListFile().c_str(), GENERIC_READ, c.readerSharing, nullptr, OPEN_EXISTING, 0, nullptr);
