@@ -8,7 +8,7 @@
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
 
-TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNothingWithinTheBound) {
+TEST(FetchProxyListTest, NormalisesAWhole2xxAnswerElseGivesTheEmptyTextInTimeAnsweringWindowsAndCachingNothing) {
   using Pace = TestHttpServer::Response::Pace;
   std::string many;  // more than 4 MB
   for (int i = 0; i < 150000; ++i) many += "10.0." + std::to_string(i % 256) + ".1:8080- Somewhere far<br />";
@@ -20,44 +20,26 @@ TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNoth
       {"502 Bad Gateway", "<html>Bad gateway<br />Try again<br /></html>", ""}, {"200 OK", "a:1- X<br />b:2- Y<br />", "", Pace::Broken},
       {"200 OK", many, many}, {"200 OK", longEntry + longEntry + "\n" + longEntry, longEntry + longEntry + "\r\n" + longEntry},
       {"200 OK", "a:1- X<br />", "", Pace::Silent}, {"200 OK", "a:1- X<br />", "", Pace::Trickle}};
+  const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.body.substr(0, 40));
     const DWORD start = GetTickCount();
     TestHttpServer server({c.body, c.status, c.pace});
+    const bool dawdles = c.pace == Pace::Silent || c.pace == Pace::Trickle;
+    std::atomic<bool> fetching{true}, answeredMeanwhile{false};  // as a frame sending to the waiting band's windows
+    std::thread frame([&] { answeredMeanwhile = !dawdles || (SendMessageTimeoutA(window, WM_NULL, 0, 0, 0, 30000, nullptr) && fetching); });
     EXPECT_EQ(FetchProxyList(server.ListAddress(), c.pace == Pace::Whole ? kListDownloadLimits : DownloadLimits{2000, 4000}),
               c.expected);
+    fetching = false, frame.join();
+    EXPECT_TRUE(answeredMeanwhile) << "the waiting thread froze its windows";
     // Not a speed check: without the bound this call would not return while the server dawdles.
     EXPECT_LT(GetTickCount() - start, 20000u);
+    DWORD size = 0;  // the answers allow caching, yet WinINet keeps no copy
+    EXPECT_EQ(GetUrlCacheEntryInfoA(server.ListAddress().c_str(), nullptr, &size) ? 0 : GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
   }
+  DestroyWindow(window);
   EXPECT_EQ(FetchProxyList("http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/list.txt"), "");
   EXPECT_EQ(FetchProxyList("not an address"), "");
-}
-
-TEST(FetchProxyListTest, AsksTheServerEachTimeAndLeavesNothingInTheCacheWhereTheAnswerAllowedCaching) {
-  TestHttpServer server({"a:1- X<br />", "200 OK", TestHttpServer::Response::Pace::Whole, "max-age=3600"});
-  EXPECT_EQ(FetchProxyList(server.ListAddress()), "a:1- X<br />");
-  server.Answer({"b:2- Y<br />", "200 OK", TestHttpServer::Response::Pace::Whole, "max-age=3600"});
-  EXPECT_EQ(FetchProxyList(server.ListAddress()), "b:2- Y<br />");
-  EXPECT_EQ(server.Requests(), 2);
-  DWORD size = 0;
-  EXPECT_EQ(GetUrlCacheEntryInfoA(server.ListAddress().c_str(), nullptr, &size) ? 0 : GetLastError(),
-            static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "the list is in WinINet's cache";
-}
-
-// As in a browser whose frame, in another process, sends to the band's windows while one opens.
-TEST(FetchProxyListTest, TheWaitingThreadsWindowsAnswerOtherThreadsMeanwhile) {
-  TestHttpServer server({"a:1- X<br />", "200 OK", TestHttpServer::Response::Pace::Silent});
-  const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  std::atomic<bool> fetching{true}, answeredMeanwhile{false};
-  std::thread sender([&] {
-    DWORD_PTR result = 0;  // the time-out only keeps a failing test from hanging
-    answeredMeanwhile = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result) && fetching;
-  });
-  EXPECT_EQ(FetchProxyList(server.ListAddress(), {2000, 4000}), "");
-  fetching = false;
-  sender.join();
-  DestroyWindow(window);
-  EXPECT_TRUE(answeredMeanwhile);
 }
 
 std::string Doubled(std::string path) {
@@ -78,9 +60,8 @@ TEST_F(ProxyListLoaderTest, FillsTheBoxFromTheFileInItsOrderByteForByteWithoutDo
   std::string file = "1.2.3.4:80- US<br />\r\n5.6.7.8:3128- DE<br />(null)<br />(NULL)<br /> (null)<br /><br />" + withNul;
   for (int i = 0; i < 2000; ++i) file += "<br />10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ":80- N";
   m_folder.WriteList(file + "<br />unterminated rest");
-  const std::string userCopy = UserListFile();
-  CreateDirectoryA(userCopy.substr(0, userCopy.rfind('\\')).c_str(), nullptr);
-  std::ofstream{userCopy};  // an empty copy of the user's does not hide the list
+  CreateDirectoryA(UserListFile().substr(0, UserListFile().rfind('\\')).c_str(), nullptr);
+  std::ofstream{UserListFile()};  // an empty copy of the user's does not hide the list
   TestHttpServer server({"9.9.9.9:1- never<br />"});
   const Items items = LoadItems(server.ListAddress());
   ASSERT_EQ(items.size(), 2006u);
@@ -134,70 +115,49 @@ TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCo
   EXPECT_EQ(CaleC(), Doubled(m_folder.ListFile()));
 }
 
-// The failure's time as a later window finds it: `minutes` from now.
-void StoreFailedRefresh(double minutes) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  const ULONGLONG at = ((ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime) + static_cast<LONGLONG>(minutes * 600000000);
-  RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt", REG_QWORD, &at, sizeof(at));
-}
-
-// The interval is the build's; a stored failure moved back in time stands for its passing.
+// The interval is the build's; a failure stored further back stands for its passing.
 TEST_F(ProxyListLoaderTest, FailedRefreshKeepsTheListAndIsTriedAgainOnlyOnceTheIntervalHasPassed) {
-  TestHttpServer server({"<html>Bad gateway<br />Try again<br /></html>", "502 Bad Gateway"});
+  const auto storeFailure = [](double minutesFromNow) {
+    ULARGE_INTEGER at;
+    GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&at));
+    at.QuadPart += static_cast<LONGLONG>(minutesFromNow * 600000000);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt", REG_QWORD, &at, sizeof(at));
+  };
+  TestHttpServer failing({"<html>Bad gateway<br />Try again<br /></html>", "502 Bad Gateway"});
   RequestUpdate();
-  for (int window = 0; window < 2; ++window) {  // the second opens within the interval: no request
-    EXPECT_EQ(LoadItems(server.ListAddress()), Items{"127.0.0.1:9- Nowhere"});
-    EXPECT_EQ(m_folder.ReadList(), "127.0.0.1:9- Nowhere<br />");
-    EXPECT_EQ(UpdateProxy(), 1u);
-  }
+  for (int window = 0; window < 2; ++window) EXPECT_EQ(LoadItems(failing.ListAddress()), Items{"127.0.0.1:9- Nowhere"});
   DeleteFileA(m_folder.ListFile().c_str());
-  EXPECT_EQ(LoadItems(server.ListAddress()), Items{}) << "without a list, too, the box waits for the interval";
-  EXPECT_EQ(server.Requests(), 1);
-  StoreFailedRefresh(-QUILLMASK_LIST_RETRY_MINUTES - 1.0);
-  EXPECT_EQ(LoadItems(server.ListAddress()), Items{});
-  EXPECT_EQ(server.Requests(), 2);
-  StoreFailedRefresh(24 * 60.0);  // the clock was put back since
-  server.Answer({"a:1- X<br />"});
-  EXPECT_EQ(LoadItems(server.ListAddress()), Items{"a:1- X"});
-  EXPECT_EQ(server.Requests(), 3);
-  EXPECT_EQ(UpdateProxy(), 0u);
-  ULONGLONG failedAt = 1;
-  DWORD size = sizeof(failedAt);
-  RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt", RRF_RT_REG_QWORD, nullptr, &failedAt, &size);
-  EXPECT_EQ(failedAt, 0u) << "a success ends the quiet time";
+  EXPECT_EQ(LoadItems(failing.ListAddress()), Items{}) << "without a list, too, the box waits for the interval";
+  EXPECT_EQ(failing.Requests(), 1);
+  storeFailure(-QUILLMASK_LIST_RETRY_MINUTES - 1.0);
+  LoadItems(failing.ListAddress());
+  storeFailure(24 * 60.0);  // the clock was put back since
+  LoadItems(failing.ListAddress());
+  EXPECT_EQ(failing.Requests(), 3);
 }
 
-std::string ReadOn(HANDLE file, DWORD most) {
-  std::string bytes(most, '\0');
-  DWORD read = 0;
-  ReadFile(file, bytes.data(), most, &read, nullptr);
-  return bytes.substr(0, read);
-}
-
-// A reader of the list (another window's) holds it open while a refresh runs.
+// Another window's reader holds the list open while a refresh runs.
 TEST_F(ProxyListLoaderTest, ReadersSeeAWholeListAndAFailedReplacementLeavesTheOldOneAndNoTemporaryFile) {
   using Pace = TestHttpServer::Response::Pace;
   const std::string old = "127.0.0.1:9- Nowhere<br />", fresh = "a:1- X<br />b:2- Y<br />";
-  TestHttpServer server({fresh});
   const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;  // as the list's readers open it
-  const struct { Pace pace; DWORD readerSharing; Items items; std::string list; } cases[] = {
-      {Pace::Broken, sharing, {"127.0.0.1:9- Nowhere"}, old}, {Pace::Whole, sharing, {"a:1- X", "b:2- Y"}, fresh},
-      // A reader that does not let the list go: the list stays, the new one becomes the user's copy.
-      {Pace::Whole, FILE_SHARE_READ | FILE_SHARE_WRITE, {"a:1- X", "b:2- Y"}, old}};
+  // A reader that does not let the list go (an earlier version's): the new list becomes the user's copy.
+  const struct { Pace pace; DWORD readerSharing; std::string list, userCopy; } cases[] = {
+      {Pace::Whole, sharing, fresh, ""}, {Pace::Whole, sharing & ~FILE_SHARE_DELETE, old, fresh}, {Pace::Broken, sharing, old, ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.readerSharing);
     m_folder.WriteList(old);
-    testreg::DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt");
     RequestUpdate();
-    server.Answer({fresh, "200 OK", c.pace});
+    TestHttpServer server({fresh, "200 OK", c.pace});
     const HANDLE reader = CreateFileA(m_folder.ListFile().c_str(), GENERIC_READ, c.readerSharing, nullptr, OPEN_EXISTING, 0, nullptr);
-    const std::string begun = ReadOn(reader, 5);
-    EXPECT_EQ(LoadItems(server.ListAddress()), c.items);
-    EXPECT_EQ(begun + ReadOn(reader, 1000), old);
+    char seen[100];
+    DWORD begun = 0, rest = 0;
+    ReadFile(reader, seen, 5, &begun, nullptr);
+    LoadItems(server.ListAddress());
+    ReadFile(reader, seen + begun, 90, &rest, nullptr);
     CloseHandle(reader);
-    EXPECT_EQ(m_folder.ReadList(), c.list);
-    EXPECT_EQ(ReadBytes(UserListFile()), c.list == old && c.pace == Pace::Whole ? fresh : "");
+    EXPECT_EQ(std::string(seen, begun + rest), old);
+    EXPECT_EQ(m_folder.ReadList() + "|" + ReadBytes(UserListFile()), c.list + "|" + c.userCopy);
     DeleteFileA(UserListFile().c_str());
     WIN32_FIND_DATAA found;  // (Wine's ReplaceFile leaves an empty "rf*.tmp" of its own when it fails)
     const HANDLE search = FindFirstFileA((m_folder.ListFile() + ".*.tmp").c_str(), &found);

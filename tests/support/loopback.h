@@ -3,7 +3,6 @@
 #include <winsock2.h>
 #include <gtest/gtest.h>
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -51,7 +50,7 @@ class LoopbackListener {
 // A port on 127.0.0.1 where nobody listens (bound once, then released).
 inline unsigned short ClosedLoopbackPort() { return LoopbackListener().Port(); }
 
-// Serves one response to every request, on its own thread, until told another.
+// Serves one response to every request, on its own thread; the answers allow caching.
 class TestHttpServer : public LoopbackListener {
  public:
   struct Response {
@@ -59,13 +58,8 @@ class TestHttpServer : public LoopbackListener {
     std::string status = "200 OK";
     // Silent: never answers; Trickle: a byte a second; Broken: the connection closes half-way through the body
     enum class Pace { Whole, Silent, Trickle, Broken } pace = Pace::Whole;
-    std::string cacheControl = "no-store";
   };
   explicit TestHttpServer(Response response) : m_response(std::move(response)), m_thread([this] { Serve(); }) {}
-  void Answer(Response response) {
-    const std::lock_guard<std::mutex> lock(m_lock);
-    m_response = std::move(response);
-  }
   ~TestHttpServer() { m_stopping = true, m_thread.join(); }
   // The list's address on this server.
   std::string ListAddress() const {
@@ -76,12 +70,12 @@ class TestHttpServer : public LoopbackListener {
  private:
   void Serve() {
     using Pace = Response::Pace;
+    const Response& r = m_response;
+    const std::string answer = "HTTP/1.1 " + r.status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
+        std::to_string(r.body.size()) + "\r\nCache-Control: max-age=3600\r\nConnection: close\r\n\r\n" + r.body;
+    const size_t length = answer.size() - (r.pace == Pace::Broken ? r.body.size() / 2 : 0);
     while (!m_stopping) {
       if (!WaitReadable(m_listener, 100)) continue;
-      const Response r = Current();
-      const std::string answer = "HTTP/1.1 " + r.status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-          std::to_string(r.body.size()) + "\r\nCache-Control: " + r.cacheControl + "\r\nConnection: close\r\n\r\n" + r.body;
-      const size_t length = answer.size() - (r.pace == Pace::Broken ? r.body.size() / 2 : 0);
       const SOCKET client = accept(m_listener, nullptr, nullptr);
       std::string head;
       char buffer[4096];
@@ -99,13 +93,7 @@ class TestHttpServer : public LoopbackListener {
     }
   }
 
-  Response Current() {
-    const std::lock_guard<std::mutex> lock(m_lock);
-    return m_response;
-  }
-
-  std::mutex m_lock;
-  Response m_response;
+  const Response m_response;
   std::atomic<bool> m_stopping{false};
   std::atomic<int> m_requests{0};
   std::thread m_thread;
