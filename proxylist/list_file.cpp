@@ -69,7 +69,8 @@ std::optional<std::string> ReadListFile(const std::string& path) {
 bool WriteListFile(const std::string& path, const std::string& text) {
   // Written beside the list, then put in its place in one step. ReplaceFile lets readers that
   // share deletion keep reading the old file (a rename over it fails while any reader has it
-  // open); a list not there yet is simply renamed into place.
+  // open); a list not there yet is simply renamed into place. (Wine's ReplaceFile, refused by a
+  // reader that does not share deletion, leaves an empty "rf*.tmp" of its own in the folder.)
   const std::string temporary =
       path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetCurrentThreadId()) + ".tmp";
   const bool placed =
