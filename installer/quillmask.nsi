@@ -178,6 +178,8 @@ Section "Uninstall"
   Delete "$INSTDIR\quillstop.exe"
   Delete "$INSTDIR\quillstop.exe.old"
   Delete "$INSTDIR\${LIST_FILE}"
+  ; A new list not yet put in place when its browser ended.
+  Delete "$INSTDIR\${LIST_FILE}.*.tmp"
   Delete "$INSTDIR\uninstall.exe"
   RMDir /REBOOTOK "$INSTDIR"
 
@@ -186,6 +188,7 @@ Section "Uninstall"
   DeleteRegKey HKCU "${LOW_SETTINGS_KEY}"
   SetShellVarContext current
   Delete "$LOCALAPPDATA\Quillmask\${LIST_FILE}"
+  Delete "$LOCALAPPDATA\Quillmask\${LIST_FILE}.*.tmp"
   RMDir "$LOCALAPPDATA\Quillmask"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -3,9 +3,12 @@
 #include <wininet.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "build_config.h"
+#include "framework/detached_work.h"
+#include "framework/modal_wait.h"
 #include "framework/module.h"
 #include "proxylist/list_address.h"
 #include "proxylist/list_text.h"
@@ -24,8 +27,8 @@ std::string UserAgent() {
   return name.substr(0, name.rfind('.'));
 }
 
-// One download, shared by the thread that waits for it and the thread that makes it; the last of
-// the two to let go deletes it. Every WinINet handle it opens is closed exactly once, under the
+// One download, shared by the thread that waits for it and the thread that makes it (see
+// StartDetachedWork). Every WinINet handle it opens is closed exactly once, under the
 // lock: by the download when it is done, or by the waiting thread when time has run out (which
 // makes a call blocked on them return).
 class DownloadJob {
@@ -33,13 +36,14 @@ class DownloadJob {
   DownloadJob(std::string address, const DownloadLimits& limits) : m_address(std::move(address)), m_limits(limits) {
     InitializeCriticalSection(&m_lock);
   }
+  ~DownloadJob() {
+    if (m_done) CloseHandle(m_done);
+    DeleteCriticalSection(&m_lock);
+  }
   DownloadJob(const DownloadJob&) = delete;
   DownloadJob& operator=(const DownloadJob&) = delete;
 
   bool Started() const { return m_done != nullptr; }
-  void Release() {
-    if (InterlockedDecrement(&m_refs) == 0) delete this;
-  }
 
   // The download's thread.
   void Run() {
@@ -56,9 +60,10 @@ class DownloadJob {
     SetEvent(m_done);
   }
 
-  // The waiting thread: the list, or the empty text when it did not arrive in time.
+  // The waiting thread: the list, or the empty text when it did not arrive in time. Its windows
+  // (and a frame in another process whose child windows they are) keep being answered meanwhile.
   std::string Wait() {
-    const bool finished = WaitForSingleObject(m_done, m_limits.wholeTimeoutMs) == WAIT_OBJECT_0;
+    const bool finished = WaitModally(m_done, m_limits.wholeTimeoutMs, WhileWaiting::HandleSentMessages);
     EnterCriticalSection(&m_lock);
     m_abandoned = !finished;
     CloseHandles();
@@ -69,11 +74,6 @@ class DownloadJob {
   }
 
  private:
-  ~DownloadJob() {
-    if (m_done) CloseHandle(m_done);
-    DeleteCriticalSection(&m_lock);
-  }
-
   // Keeps `handle` for closing; false (and closed at once) when the download was abandoned.
   bool Adopt(HINTERNET handle) {
     if (!handle) return false;
@@ -117,6 +117,25 @@ class DownloadJob {
     }
   }
 
+  // Only a 2xx answer is the list: another (a proxy's error page, a portal's login page) is a
+  // failed download, however much it looks like one.
+  static bool Succeeded(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    return HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+           status >= 200 && status < 300;
+  }
+
+  // WinINet ends a body whose connection broke off as if it were whole; the announced length tells.
+  static bool ArrivedWhole(HINTERNET request, const std::string& body) {
+    DWORD length = 0;
+    DWORD size = sizeof(length);
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr)) {
+      return true;  // none announced
+    }
+    return body.size() == length;
+  }
+
   bool Abandoned() {
     EnterCriticalSection(&m_lock);
     const bool abandoned = m_abandoned;
@@ -137,15 +156,19 @@ class DownloadJob {
                                                   INTERNET_SERVICE_HTTP, INTERNET_FLAG_KEEP_CONNECTION, 1);
     if (!Adopt(connection)) return std::string();
     SetTimeouts(connection);
+    // Always the server's current list: not WinINet's stored copy, nor a proxy's on the way; and
+    // nothing stored.
+    const DWORD fresh = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE;
     const HINTERNET request = HttpOpenRequestA(connection, "GET", parsed->path.c_str(), nullptr, nullptr, nullptr,
-                                               INTERNET_FLAG_KEEP_CONNECTION | secure, 0);
+                                               INTERNET_FLAG_KEEP_CONNECTION | fresh | secure, 0);
     if (!Adopt(request)) return std::string();
     SetTimeouts(request);
     if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return std::string();
     if (parsed->secure && !ServerChainPassesRevocationCheck(request)) return std::string();
+    if (!Succeeded(request)) return std::string();
 
     std::string body;
-    if (!ReadBody(request, body)) return std::string();
+    if (!ReadBody(request, body) || !ArrivedWhole(request, body)) return std::string();
     const std::string received = ExpandLineFeeds(body);
     std::printf("\nContent %s\n", received.c_str());
     return NormaliseListText(received);
@@ -153,7 +176,6 @@ class DownloadJob {
 
   static constexpr int kMaxHandles = 3;
   HANDLE m_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // set once the download is over
-  LONG m_refs = 2;  // the waiting thread's and the download's
   CRITICAL_SECTION m_lock;
   HINTERNET m_handles[kMaxHandles] = {};
   int m_handleCount = 0;
@@ -163,36 +185,10 @@ class DownloadJob {
   std::string m_result;
 };
 
-// The thread holds a reference to the module that runs it (taken by its starter), so that an
-// abandoned download cannot outlive its code.
-DWORD WINAPI DownloadThread(void* parameter) {
-  DownloadJob* const job = static_cast<DownloadJob*>(parameter);
-  job->Run();
-  job->Release();
-  HMODULE self = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&DownloadThread), &self);
-  FreeLibraryAndExitThread(self, 0);
-}
-
 std::string Fetch(const std::string& address, const DownloadLimits& limits) {
-  DownloadJob* const job = new DownloadJob(address, limits);
-  HMODULE pinned = nullptr;  // released by the thread as it ends
-  HANDLE thread = nullptr;
-  if (job->Started() && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                                           reinterpret_cast<LPCSTR>(&DownloadThread), &pinned)) {
-    thread = CreateThread(nullptr, 0, DownloadThread, job, 0, nullptr);
-    if (!thread) FreeLibrary(pinned);
-  }
-  if (!thread) {
-    job->Release();
-    job->Release();
-    return std::string();
-  }
-  CloseHandle(thread);
-  std::string result = job->Wait();
-  job->Release();
-  return result;
+  const std::shared_ptr<DownloadJob> job = std::make_shared<DownloadJob>(address, limits);
+  if (!job->Started() || !StartDetachedWork([job] { job->Run(); })) return std::string();
+  return job->Wait();
 }
 
 }  // namespace

@@ -16,11 +16,13 @@ struct DownloadLimits {
 // The build's limits.
 extern const DownloadLimits kListDownloadLimits;
 
-// GETs `address` ("http[s]://host[:port]/path") and returns the body normalised into list entries
-// (see NormaliseListText); the empty text when anything failed or time ran out. The status code is
-// not examined: an error page is processed like a list. Never throws, never shows a message.
+// GETs `address` ("http[s]://host[:port]/path") from the server itself (no cached copy is used or
+// kept) and returns the body of a 2xx answer normalised into list entries (see NormaliseListText);
+// the empty text when anything failed, the answer was not 2xx, its body broke off before the
+// announced length, or time ran out. Never throws, never shows a message.
 //
 // The download runs on a thread of its own, which the caller waits for at most
-// `limits.wholeTimeoutMs`; a download still running then is abandoned (its handles are closed,
+// `limits.wholeTimeoutMs`, answering the messages sent to its windows meanwhile (see
+// WaitModally); a download still running then is abandoned (its handles are closed,
 // and its thread ends on its own, keeping the module loaded until it has).
 std::string FetchProxyList(const std::string& address, const DownloadLimits& limits = kListDownloadLimits);

@@ -24,6 +24,21 @@ class ScopedFile {
 };
 
 constexpr DWORD kWriteChunk = 1 << 20;
+
+// Creates or replaces the file at `path` with `bytes`, on disk before it is closed.
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  ScopedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsOpen()) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kWriteChunk));
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return FlushFileBuffers(file.Get()) != FALSE;
+}
+
 }  // namespace
 
 std::optional<unsigned long long> ListFileSize(const std::string& path) {
@@ -34,8 +49,9 @@ std::optional<unsigned long long> ListFileSize(const std::string& path) {
 }
 
 std::optional<std::string> ReadListFile(const std::string& path) {
-  ScopedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  // Shares deletion so that a refresh may put a new list in its place meanwhile.
+  ScopedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.IsOpen()) return std::nullopt;
   std::string bytes;
   LARGE_INTEGER size;
@@ -51,17 +67,18 @@ std::optional<std::string> ReadListFile(const std::string& path) {
 }
 
 bool WriteListFile(const std::string& path, const std::string& text) {
-  ScopedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsOpen()) return false;
-  const std::string bytes = ExpandLineFeeds(text);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kWriteChunk));
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
-    done += written;
-  }
-  return true;
+  // Written beside the list, then put in its place in one step. ReplaceFile lets readers that
+  // share deletion keep reading the old file (a rename over it fails while any reader has it
+  // open); a list not there yet is simply renamed into place. (Wine's ReplaceFile, refused by a
+  // reader that does not share deletion, leaves an empty "rf*.tmp" of its own in the folder.)
+  const std::string temporary =
+      path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetCurrentThreadId()) + ".tmp";
+  const bool placed =
+      WriteWholeFile(temporary, ExpandLineFeeds(text)) &&
+      (ReplaceFileA(path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) ||
+       MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  if (!placed) DeleteFileA(temporary.c_str());
+  return placed;
 }
 
 std::string UserListFolder() {

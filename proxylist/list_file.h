@@ -12,8 +12,13 @@ std::optional<unsigned long long> ListFileSize(const std::string& path);
 // as CR LF. nullopt when it cannot be opened or read.
 std::optional<std::string> ReadListFile(const std::string& path);
 
-// Creates or replaces the file with `text`, LF written as CR LF. False when it cannot be created or
-// written completely.
+// Creates or replaces the file with `text`, LF written as CR LF, in one step: readers see the old
+// file or the new one, whole, and a reader holding the old one open may go on reading it. False
+// when the new file could not be written completely or put in place; the old one is then
+// untouched and nothing else is left behind (a temporary "<path>.<process>-<thread>.tmp" beside
+// it stays only when the process ends half-way).
+//
+// A reader that does not share deletion (an earlier version's) makes a replacement fail.
 bool WriteListFile(const std::string& path, const std::string& text);
 
 // The folder of the user's own copy of the list ("Quillmask\" in the user's local application

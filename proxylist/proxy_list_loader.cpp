@@ -53,22 +53,42 @@ std::string StoreList(const ListFiles& files, const std::string& text) {
   return WriteListFile(files.user, text) ? files.user : std::string();
 }
 
-// Downloads the list, stores it and fills the box from the text in memory.
-void Refresh(ProxyItemSink& sink, const ListFiles& files, const std::string& current,
-             std::optional<unsigned long long> currentSize, const std::string& listAddress,
-             const DownloadLimits& limits, RegistryDword& updateProxy, RegistryString& caleC) {
+// The system's clock as a FILETIME: survives restarts, unlike the tick count.
+ULONGLONG Now() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// Whether a download failed so recently that a new window should not wait for another. A failure
+// stored in the future (the clock was put back) does not hold a refresh back.
+bool FailedRecently(ULONGLONG failedAt) {
+  constexpr ULONGLONG kRetryInterval = QUILLMASK_LIST_RETRY_MINUTES * 60ULL * 10000000ULL;  // FILETIME: 100 ns
+  const ULONGLONG now = Now();
+  return failedAt != 0 && failedAt <= now && now - failedAt < kRetryInterval;
+}
+
+// Downloads the list, stores it and fills the box from the text in memory. False when no list
+// came: nothing is stored and the request stands. After a failed download windows use the list
+// they have (even none) until the interval has passed, rather than each waiting for a server
+// that is likely still out of reach.
+bool Refresh(ProxyItemSink& sink, const ListFiles& files, const std::string& listAddress, const DownloadLimits& limits,
+             RegistryDword& updateProxy, RegistryString& caleC) {
+  RegistryQword failedAt(setting::kListRefreshFailedAt);
+  if (FailedRecently(failedAt)) return false;
   const std::string downloaded = FetchProxyList(listAddress, limits);
-  if (downloaded.empty() && currentSize && *currentSize > 0) {
-    // A failed download keeps the old list, and the request stands for the next window.
-    if (const std::optional<std::string> old = ReadListFile(current)) FillFromListText(sink, *old);
-    return;
+  if (downloaded.empty()) {
+    failedAt = Now();
+    return false;
   }
+  failedAt = 0;
   const std::string stored = StoreList(files, downloaded);
   FillFromListText(sink, downloaded);
   if (!stored.empty()) {
     caleC = stored;
     updateProxy = 0;
   }
+  return true;
 }
 
 void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits) {
@@ -77,19 +97,19 @@ void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const Downloa
   RegistryDword updateProxy(setting::kUpdateProxy);
 
   // The user's copy exists only where the installation folder could not take a refresh: it is
-  // the newer list.
+  // the newer list, unless it is empty.
   const ListFiles files = LocateListFiles(appPath);
-  std::optional<unsigned long long> size = files.user.empty() ? std::nullopt : ListFileSize(files.user);
-  const std::string& current = size ? files.user : files.installed;
-  if (!size) size = ListFileSize(files.installed);
+  const std::optional<unsigned long long> userSize = files.user.empty() ? std::nullopt : ListFileSize(files.user);
+  const bool userHasList = userSize && *userSize > 0;
+  const std::string& current = userHasList ? files.user : files.installed;
+  const std::optional<unsigned long long> size = userHasList ? userSize : ListFileSize(files.installed);
+  const bool hasList = size && *size > 0;
   caleC = current;
 
-  if (static_cast<DWORD>(updateProxy) == 0 && size && *size > 0) {
-    // A file that fails while being read leaves the box empty; no message.
-    if (const std::optional<std::string> text = ReadListFile(current)) FillFromListText(sink, *text);
-    return;
-  }
-  Refresh(sink, files, current, size, listAddress, limits, updateProxy, caleC);
+  const bool wanted = static_cast<DWORD>(updateProxy) != 0 || !hasList;
+  if (wanted && Refresh(sink, files, listAddress, limits, updateProxy, caleC)) return;
+  // A file that fails while being read leaves the box empty; no message.
+  if (const std::optional<std::string> text = ReadListFile(current)) FillFromListText(sink, *text);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Filling the proxy list box: from the list file, or from a fresh download when the user asked
-// for one ("UpdateProxy") or the file is missing or empty.
+// for one ("UpdateProxy") or the file is missing or empty, and no download failed just before.
 #pragma once
 
 #include <string>
@@ -21,12 +21,14 @@ class ProxyItemSink {
 extern const char kProxyListAddress[];
 
 // Locates the list file from "AppPath", then fills `sink` with the file's entries in the file's
-// order, downloading the list from `listAddress` first when asked to. Where the installation
-// folder cannot be written, the list is the user's own copy (see UserListFolder); "CaleC" names
-// the file used.
+// order, downloading the list from `listAddress` first when asked to or when there is no
+// non-empty list. Where the installation folder cannot be written, the list is the user's own
+// copy (see UserListFolder), unless that copy is empty; "CaleC" names the file used.
 //
-// A failed download never replaces a non-empty list file (the box is filled from the old file and
-// "UpdateProxy" keeps its value, so the next window tries again); a list file that cannot be
-// written does not stop the fill either (the downloaded text is used, "UpdateProxy" kept).
+// A failed download changes no file: the box is filled from the old list, if any, "UpdateProxy"
+// keeps its value, and "ListRefreshFailedAt" its time. Windows opened within
+// QUILLMASK_LIST_RETRY_MINUTES of it do not try again (they show the list there is, or an empty
+// box), the first after it does. A list file that cannot be written does not stop the fill
+// either (the downloaded text is used, "UpdateProxy" kept).
 void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress = kProxyListAddress,
                    const DownloadLimits& limits = kListDownloadLimits);

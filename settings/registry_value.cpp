@@ -25,18 +25,27 @@ class ScopedKey {
   HKEY m_hKey = nullptr;
 };
 
-// A number is accepted only as a REG_DWORD of exactly four bytes.
-bool QueryValue(HKEY key, const char* name, DWORD& out) {
+// A number is accepted only as a value of its own type and exactly its size.
+template <typename Number, DWORD kType>
+bool QueryNumber(HKEY key, const char* name, Number& out) {
   DWORD type = 0;
-  DWORD data = 0;
+  Number data = 0;
   DWORD size = sizeof(data);
   if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
-      type != REG_DWORD || size != sizeof(data)) {
+      type != kType || size != sizeof(data)) {
     return false;
   }
   out = data;
   return true;
 }
+
+template <typename Number, DWORD kType>
+bool SetNumber(HKEY key, const char* name, const Number& value) {
+  return RegSetValueExA(key, name, 0, kType, reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+}
+
+bool QueryValue(HKEY key, const char* name, DWORD& out) { return QueryNumber<DWORD, REG_DWORD>(key, name, out); }
+bool QueryValue(HKEY key, const char* name, ULONGLONG& out) { return QueryNumber<ULONGLONG, REG_QWORD>(key, name, out); }
 
 // A text is accepted as REG_SZ or REG_EXPAND_SZ (unexpanded); it ends at its first zero or at the
 // last byte returned, whichever comes first, so a value stored without terminator is safe.
@@ -62,9 +71,9 @@ bool QueryValue(HKEY key, const char* name, std::string& out) {
   return false;
 }
 
-bool SetValue(HKEY key, const char* name, const DWORD& value) {
-  return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
-         ERROR_SUCCESS;
+bool SetValue(HKEY key, const char* name, const DWORD& value) { return SetNumber<DWORD, REG_DWORD>(key, name, value); }
+bool SetValue(HKEY key, const char* name, const ULONGLONG& value) {
+  return SetNumber<ULONGLONG, REG_QWORD>(key, name, value);
 }
 
 // Stored with its terminating zero.
@@ -157,4 +166,5 @@ RegistryValue<T>& RegistryValue<T>::operator=(const T& value) {
 }
 
 template class RegistryValue<DWORD>;
+template class RegistryValue<ULONGLONG>;
 template class RegistryValue<std::string>;

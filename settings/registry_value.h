@@ -1,5 +1,5 @@
 // One registry value, named by its full path: read when built, cached, written through when
-// assigned a different value. RegistryDword and RegistryString are the two kinds in use.
+// assigned a different value. RegistryDword, RegistryQword and RegistryString are the kinds in use.
 //
 // A value under one root (Windows' own values) lives in that root's key. A toolbar setting lives
 // where its scope says (see settings_table.h and user_keys.h): a user's value is read from the
@@ -54,7 +54,9 @@ class RegistryValue {
 };
 
 using RegistryDword = RegistryValue<DWORD>;
+using RegistryQword = RegistryValue<ULONGLONG>;
 using RegistryString = RegistryValue<std::string>;
 
 extern template class RegistryValue<DWORD>;
+extern template class RegistryValue<ULONGLONG>;
 extern template class RegistryValue<std::string>;

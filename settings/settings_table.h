@@ -1,18 +1,20 @@
 // The toolbar's persistent settings.
 //
-// | value         | type      | default | meaning                                                         |
-// |---------------|-----------|---------|-----------------------------------------------------------------|
-// | "Enabled"     | REG_DWORD | 0       | 1 while a proxy chosen in the toolbar is in use                 |
-// | "ActiveIP"    | REG_SZ    | ""      | the proxy address in use; empty when none                       |
-// | "LocalIP"     | REG_SZ    | ""      | the machine's own address followed by " [Local IP]"             |
-// | "UpdateProxy" | REG_DWORD | 0       | non-zero asks the next proxy box to download the list           |
-// | "AppPath"     | REG_SZ    | ""      | the installation folder (written by the installer)              |
-// | "CaleC"       | REG_SZ    | ""      | the proxy list file's path as used, backslashes doubled         |
+// | value                 | type      | default | meaning                                                                |
+// |-----------------------|-----------|---------|------------------------------------------------------------------------|
+// | "Enabled"             | REG_DWORD | 0       | 1 while a proxy chosen in the toolbar is in use                        |
+// | "ActiveIP"            | REG_SZ    | ""      | the proxy address in use; empty when none                              |
+// | "LocalIP"             | REG_SZ    | ""      | the machine's own address followed by " [Local IP]"                    |
+// | "UpdateProxy"         | REG_DWORD | 0       | non-zero asks the next proxy box to download the list                  |
+// | "AppPath"             | REG_SZ    | ""      | the installation folder (written by the installer)                     |
+// | "CaleC"               | REG_SZ    | ""      | the proxy list file's path as used, backslashes doubled                |
+// | "ListRefreshFailedAt" | REG_QWORD | 0       | when the last list download failed (a UTC FILETIME); 0 after a success |
 //
 // "AppPath" is the installation's, under HKEY_LOCAL_MACHINE "Software\Quillmask". The others
 // describe one user's connections and toolbar, so they are the user's: written under
 // HKEY_CURRENT_USER "Software\Quillmask" and read from there first, with the machine's key still
-// answering for a value the user has never had (as an earlier version stored them all there).
+// answering for a value the user has never had (as an earlier version stored them all there;
+// "ListRefreshFailedAt" is newer and only ever the user's).
 #pragma once
 
 // Where a setting lives.
@@ -35,4 +37,5 @@ inline constexpr SettingName kLocalIP = {"Software\\Quillmask\\LocalIP", Setting
 inline constexpr SettingName kUpdateProxy = {"Software\\Quillmask\\UpdateProxy", SettingScope::UserOverMachine};
 inline constexpr SettingName kAppPath = {"Software\\Quillmask\\AppPath", SettingScope::Machine};
 inline constexpr SettingName kCaleC = {"Software\\Quillmask\\CaleC", SettingScope::UserOverMachine};
+inline constexpr SettingName kListRefreshFailedAt = {"Software\\Quillmask\\ListRefreshFailedAt", SettingScope::User};
 }  // namespace setting

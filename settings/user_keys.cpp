@@ -77,6 +77,7 @@ std::vector<std::string> UserKeyPaths(const std::string& keyPath) {
 
 namespace memory_settings {
 bool Find(const std::string& fullPath, DWORD& value) { return g_memory.Find(fullPath, value); }
+bool Find(const std::string& fullPath, ULONGLONG& value) { return g_memory.Find(fullPath, value); }
 bool Find(const std::string& fullPath, std::string& value) { return g_memory.Find(fullPath, value); }
 void Store(const std::string& fullPath, Value value) { g_memory.Store(fullPath, std::move(value)); }
 void Erase(const std::string& fullPath) { g_memory.Erase(fullPath, false); }

@@ -18,8 +18,9 @@ std::vector<std::string> UserKeyPaths(const std::string& keyPath);
 
 // Values that no user key accepted, by full path ("Key\Value"). Shared by all threads.
 namespace memory_settings {
-using Value = std::variant<DWORD, std::string>;
+using Value = std::variant<DWORD, ULONGLONG, std::string>;
 bool Find(const std::string& fullPath, DWORD& value);
+bool Find(const std::string& fullPath, ULONGLONG& value);
 bool Find(const std::string& fullPath, std::string& value);
 void Store(const std::string& fullPath, Value value);
 void Erase(const std::string& fullPath);

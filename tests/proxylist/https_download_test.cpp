@@ -78,6 +78,7 @@ TEST_F(HttpsDownloadTest, EachCertificateProblemFailsTheDownloadAndKeepsTheOldLi
       ASSERT_TRUE(SetConnectionOptions(("127.0.0.1:" + Port(peer)).c_str()));
     }
     const LogWatch seen{FixtureFile(peer + ".log")};
+    testreg::DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt");  // no waiting after the last failure
     EXPECT_EQ(Update(ListAddressOn(peer == "tamper" ? "good" : peer)), kOldItems);
     EXPECT_EQ(m_folder.ReadList(), "127.0.0.1:9- Nowhere<br />");
     EXPECT_EQ(UpdateProxy(), 1u);

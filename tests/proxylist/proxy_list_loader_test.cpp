@@ -1,12 +1,14 @@
 // The list download against a real HTTP server on loopback, and LoadProxyList with the list file
 // in a real folder and the settings in Wine's registry.
 #include "proxylist/proxy_list_loader.h"
+#include <wininet.h>
 #include <gtest/gtest.h>
 #include <fstream>
+#include "build_config.h"
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
 
-TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNothingWithinTheBound) {
+TEST(FetchProxyListTest, NormalisesAWhole2xxAnswerElseGivesTheEmptyTextInTimeAnsweringWindowsAndCachingNothing) {
   using Pace = TestHttpServer::Response::Pace;
   std::string many;  // more than 4 MB
   for (int i = 0; i < 150000; ++i) many += "10.0." + std::to_string(i % 256) + ".1:8080- Somewhere far<br />";
@@ -15,18 +17,27 @@ TEST(FetchProxyListTest, NormalisesWhatTheServerSendsAndGivesTheEmptyTextForNoth
       {"200 OK", "1.2.3.4:80- US<supports POST> x<br />5.6.7.8:3128- DE<br />tail", "1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />"},
       // Each LF arrives as CR LF, so a CR LF received becomes CR CR LF.
       {"200 OK", "a:1- X<br />\r\nb:2- Y<br />\nc", "a:1- X<br />\r\r\nb:2- Y<br />"},
-      {"500 Internal Server Error", "oops<br /><html>", "oops<br />"},  // the status is not examined
+      {"502 Bad Gateway", "<html>Bad gateway<br />Try again<br /></html>", ""}, {"200 OK", "a:1- X<br />b:2- Y<br />", "", Pace::Broken},
       {"200 OK", many, many}, {"200 OK", longEntry + longEntry + "\n" + longEntry, longEntry + longEntry + "\r\n" + longEntry},
       {"200 OK", "a:1- X<br />", "", Pace::Silent}, {"200 OK", "a:1- X<br />", "", Pace::Trickle}};
+  const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.body.substr(0, 40));
     const DWORD start = GetTickCount();
     TestHttpServer server({c.body, c.status, c.pace});
+    const bool dawdles = c.pace == Pace::Silent || c.pace == Pace::Trickle;
+    std::atomic<bool> fetching{true}, answeredMeanwhile{false};  // as a frame sending to the waiting band's windows
+    std::thread frame([&] { answeredMeanwhile = !dawdles || (SendMessageTimeoutA(window, WM_NULL, 0, 0, 0, 30000, nullptr) && fetching); });
     EXPECT_EQ(FetchProxyList(server.ListAddress(), c.pace == Pace::Whole ? kListDownloadLimits : DownloadLimits{2000, 4000}),
               c.expected);
+    fetching = false, frame.join();
+    EXPECT_TRUE(answeredMeanwhile) << "the waiting thread froze its windows";
     // Not a speed check: without the bound this call would not return while the server dawdles.
     EXPECT_LT(GetTickCount() - start, 20000u);
+    DWORD size = 0;  // the answers allow caching, yet WinINet keeps no copy
+    EXPECT_EQ(GetUrlCacheEntryInfoA(server.ListAddress().c_str(), nullptr, &size) ? 0 : GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
   }
+  DestroyWindow(window);
   EXPECT_EQ(FetchProxyList("http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/list.txt"), "");
   EXPECT_EQ(FetchProxyList("not an address"), "");
 }
@@ -49,6 +60,8 @@ TEST_F(ProxyListLoaderTest, FillsTheBoxFromTheFileInItsOrderByteForByteWithoutDo
   std::string file = "1.2.3.4:80- US<br />\r\n5.6.7.8:3128- DE<br />(null)<br />(NULL)<br /> (null)<br /><br />" + withNul;
   for (int i = 0; i < 2000; ++i) file += "<br />10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ":80- N";
   m_folder.WriteList(file + "<br />unterminated rest");
+  CreateDirectoryA(UserListFile().substr(0, UserListFile().rfind('\\')).c_str(), nullptr);
+  std::ofstream{UserListFile()};  // an empty copy of the user's does not hide the list
   TestHttpServer server({"9.9.9.9:1- never<br />"});
   const Items items = LoadItems(server.ListAddress());
   ASSERT_EQ(items.size(), 2006u);
@@ -100,4 +113,55 @@ TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCo
   EXPECT_EQ(m_folder.ReadList(), "c:3- Z<br />");
   EXPECT_EQ(GetFileAttributesA(UserListFile().c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(CaleC(), Doubled(m_folder.ListFile()));
+}
+
+// The interval is the build's; a failure stored further back stands for its passing.
+TEST_F(ProxyListLoaderTest, FailedRefreshKeepsTheListAndIsTriedAgainOnlyOnceTheIntervalHasPassed) {
+  const auto storeFailure = [](double minutesFromNow) {
+    ULARGE_INTEGER at;
+    GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&at));
+    at.QuadPart += static_cast<LONGLONG>(minutesFromNow * 600000000);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt", REG_QWORD, &at, sizeof(at));
+  };
+  TestHttpServer failing({"<html>Bad gateway<br />Try again<br /></html>", "502 Bad Gateway"});
+  RequestUpdate();
+  for (int window = 0; window < 2; ++window) EXPECT_EQ(LoadItems(failing.ListAddress()), Items{"127.0.0.1:9- Nowhere"});
+  DeleteFileA(m_folder.ListFile().c_str());
+  EXPECT_EQ(LoadItems(failing.ListAddress()), Items{}) << "without a list, too, the box waits for the interval";
+  EXPECT_EQ(failing.Requests(), 1);
+  storeFailure(-QUILLMASK_LIST_RETRY_MINUTES - 1.0);
+  LoadItems(failing.ListAddress());
+  storeFailure(24 * 60.0);  // the clock was put back since
+  LoadItems(failing.ListAddress());
+  EXPECT_EQ(failing.Requests(), 3);
+}
+
+// Another window's reader holds the list open while a refresh runs.
+TEST_F(ProxyListLoaderTest, ReadersSeeAWholeListAndAFailedReplacementLeavesTheOldOneAndNoTemporaryFile) {
+  using Pace = TestHttpServer::Response::Pace;
+  const std::string old = "127.0.0.1:9- Nowhere<br />", fresh = "a:1- X<br />b:2- Y<br />";
+  const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;  // as the list's readers open it
+  // A reader that does not let the list go (an earlier version's): the new list becomes the user's copy.
+  const struct { Pace pace; DWORD readerSharing; std::string list, userCopy; } cases[] = {
+      {Pace::Whole, sharing, fresh, ""}, {Pace::Whole, sharing & ~FILE_SHARE_DELETE, old, fresh}, {Pace::Broken, sharing, old, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.readerSharing);
+    m_folder.WriteList(old);
+    RequestUpdate();
+    TestHttpServer server({fresh, "200 OK", c.pace});
+    const HANDLE reader = CreateFileA(m_folder.ListFile().c_str(), GENERIC_READ, c.readerSharing, nullptr, OPEN_EXISTING, 0, nullptr);
+    char seen[100];
+    DWORD begun = 0, rest = 0;
+    ReadFile(reader, seen, 5, &begun, nullptr);
+    LoadItems(server.ListAddress());
+    ReadFile(reader, seen + begun, 90, &rest, nullptr);
+    CloseHandle(reader);
+    EXPECT_EQ(std::string(seen, begun + rest), old);
+    EXPECT_EQ(m_folder.ReadList() + "|" + ReadBytes(UserListFile()), c.list + "|" + c.userCopy);
+    DeleteFileA(UserListFile().c_str());
+    WIN32_FIND_DATAA found;  // (Wine's ReplaceFile leaves an empty "rf*.tmp" of its own when it fails)
+    const HANDLE search = FindFirstFileA((m_folder.ListFile() + ".*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+    FindClose(search);
+  }
 }

@@ -50,13 +50,14 @@ class LoopbackListener {
 // A port on 127.0.0.1 where nobody listens (bound once, then released).
 inline unsigned short ClosedLoopbackPort() { return LoopbackListener().Port(); }
 
-// Serves one fixed response to every request, on its own thread.
+// Serves one response to every request, on its own thread; the answers allow caching.
 class TestHttpServer : public LoopbackListener {
  public:
   struct Response {
     std::string body;
     std::string status = "200 OK";
-    enum class Pace { Whole, Silent, Trickle } pace = Pace::Whole;  // Silent: never answers; Trickle: a byte a second
+    // Silent: never answers; Trickle: a byte a second; Broken: the connection closes half-way through the body
+    enum class Pace { Whole, Silent, Trickle, Broken } pace = Pace::Whole;
   };
   explicit TestHttpServer(Response response) : m_response(std::move(response)), m_thread([this] { Serve(); }) {}
   ~TestHttpServer() { m_stopping = true, m_thread.join(); }
@@ -71,7 +72,8 @@ class TestHttpServer : public LoopbackListener {
     using Pace = Response::Pace;
     const Response& r = m_response;
     const std::string answer = "HTTP/1.1 " + r.status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-        std::to_string(r.body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + r.body;
+        std::to_string(r.body.size()) + "\r\nCache-Control: max-age=3600\r\nConnection: close\r\n\r\n" + r.body;
+    const size_t length = answer.size() - (r.pace == Pace::Broken ? r.body.size() / 2 : 0);
     while (!m_stopping) {
       if (!WaitReadable(m_listener, 100)) continue;
       const SOCKET client = accept(m_listener, nullptr, nullptr);
@@ -81,8 +83,8 @@ class TestHttpServer : public LoopbackListener {
         if (!WaitReadable(client, 5000) || (got = recv(client, buffer, sizeof(buffer), 0)) <= 0) break;
       }
       m_requests += head.find("\r\n\r\n") != std::string::npos;
-      for (size_t sent = 0, piece; r.pace != Pace::Silent && sent < answer.size() && !m_stopping; sent += piece) {
-        piece = send(client, answer.data() + sent, r.pace == Pace::Trickle ? 1 : static_cast<int>(answer.size() - sent), 0);
+      for (size_t sent = 0, piece; r.pace != Pace::Silent && sent < length && !m_stopping; sent += piece) {
+        piece = send(client, answer.data() + sent, r.pace == Pace::Trickle ? 1 : static_cast<int>(length - sent), 0);
         for (int wait = 0; r.pace == Pace::Trickle && wait < 20 && !m_stopping; ++wait) Sleep(50);
         if (piece > answer.size()) break;  // a failed send
       }
