@@ -53,25 +53,30 @@ BandHost::BandHost(HostBrowser::NavigationCallback onNavigate) : m_onNavigate(st
 BandHost::~BandHost() { Close(); }
 
 HRESULT BandHost::Open(HWND frame, REFCLSID clsid) {
+  CComPtr<IDeskBand> band;
+  const HRESULT result =
+      CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDeskBand, reinterpret_cast<void**>(&band));
+  return FAILED(result) ? result : Open(frame, band);
+}
+
+HRESULT BandHost::Open(HWND frame, IDeskBand* band) {
   if (m_deskBand) return E_UNEXPECTED;
-  const HRESULT result = OpenBand(frame, clsid);
+  const HRESULT result = OpenBand(frame, band);
   if (FAILED(result)) Close();
   return result;
 }
 
-HRESULT BandHost::OpenBand(HWND frame, REFCLSID clsid) {
-  if (!IsWindow(frame)) return E_INVALIDARG;
+HRESULT BandHost::OpenBand(HWND frame, IDeskBand* band) {
+  if (!IsWindow(frame) || !band) return E_INVALIDARG;
   m_frame = frame;
   m_browser = HostBrowser::Create(m_onNavigate);
   if (!m_browser) return E_OUTOFMEMORY;
   m_site = BandSite::Create(frame, m_browser);
   if (!m_site) return E_OUTOFMEMORY;
 
-  HRESULT result = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDeskBand,
-                                    reinterpret_cast<void**>(&m_deskBand));
-  if (FAILED(result)) return result;
+  m_deskBand = band;
   CComPtr<IObjectWithSite> objectWithSite;
-  result = m_deskBand.QueryInterface(&objectWithSite);
+  HRESULT result = m_deskBand.QueryInterface(&objectWithSite);
   if (FAILED(result)) return result;
   result = objectWithSite->SetSite(static_cast<IInputObjectSite*>(m_site));
   if (FAILED(result)) return result;

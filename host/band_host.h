@@ -26,6 +26,8 @@ class BandHost {
   // Creates the band of class `clsid` in `frame` and shows it. On failure nothing stays open and
   // the first failing call's HRESULT is returned; E_UNEXPECTED while a band is already open.
   HRESULT Open(HWND frame, REFCLSID clsid);
+  // The same with a band object already made.
+  HRESULT Open(HWND frame, IDeskBand* band);
   // Hides, closes and releases the band, and the site and browser made for it. Returns the first
   // failure the band reported, S_OK when none (or when nothing was open).
   HRESULT Close();
@@ -52,7 +54,7 @@ class BandHost {
   const DESKBANDINFO& BandInfo() const { return m_bandInfo; }
 
  private:
-  HRESULT OpenBand(HWND frame, REFCLSID clsid);
+  HRESULT OpenBand(HWND frame, IDeskBand* band);
 
   const HostBrowser::NavigationCallback m_onNavigate;
   HWND m_frame = nullptr;

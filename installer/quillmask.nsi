@@ -3,12 +3,12 @@
 ;   ARCH=x86  quillmask-<version>-x86-setup.exe, for the 32-bit browser (the default one on 64-bit
 ;             Windows)
 ; Defined on makensis's command line: VERSION (the build's project version), ARCH, BIN_DIR (the
-; folder holding that architecture's quillbar.dll and quillstop.exe), ICON, OUT_FILE, PUBLISHER (the
-; maker's name, as the certificate that signs names it), SIGN (a command that signs the file it is
+; folder holding that architecture's quillbar.dll, quillstop.exe and quillbroker.exe), ICON,
+; OUT_FILE, PUBLISHER (the maker's name, as the certificate that signs names it), SIGN (a command that signs the file it is
 ; given in place, Authenticode) and SIGNED_UNINSTALLER (where a copy of the signed uninstaller goes).
 ;
-; Installs per machine: the two files into Program Files\Quillmask, the band registered by its own
-; DllRegisterServer, "AppPath", the uninstaller and its Add or Remove Programs entry. Installing
+; Installs per machine: the three programs into Program Files\Quillmask, the band registered by its
+; own DllRegisterServer, the broker's elevation policy, "AppPath", the uninstaller and its Add or Remove Programs entry. Installing
 ; again upgrades in place and keeps the list file and the settings. /S installs and uninstalls
 ; without a window.
 
@@ -31,6 +31,7 @@ Unicode true
 !define LOW_SETTINGS_KEY "Software\AppDataLow\Software\Quillmask"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmask"
 !define LIST_FILE "sortedproxylist.txt"
+!define ELEVATION_POLICY_KEY "Software\Microsoft\Internet Explorer\Low Rights\ElevationPolicy\{E72D6036-BC7E-47CA-9383-A032C7306450}"
 
 ; The uninstaller is signed as it is made, so the uninstall.exe written on installing is signed too.
 !uninstfinalize '"${SIGN}" "%1" "${SIGNED_UNINSTALLER}"' = 0
@@ -91,19 +92,44 @@ Function SkipDirectoryOnUpgrade
   ${EndIf}
 FunctionEnd
 
+; The programs of an installation. Each step is a macro taking a program's file name.
+!macro ForEachProgram STEP
+  !insertmacro ${STEP} quillbar.dll
+  !insertmacro ${STEP} quillstop.exe
+  !insertmacro ${STEP} quillbroker.exe
+!macroend
+!macro SetAside FILE
+  Delete "$INSTDIR\${FILE}.old"
+  Rename "$INSTDIR\${FILE}" "$INSTDIR\${FILE}.old"
+!macroend
+!macro Put FILE
+  File "${BIN_DIR}/${FILE}"
+!macroend
+!macro PutBack FILE
+  Delete "$INSTDIR\${FILE}"
+  Rename "$INSTDIR\${FILE}.old" "$INSTDIR\${FILE}"
+!macroend
+!macro Remove FILE
+  Delete "$INSTDIR\${FILE}"
+!macroend
+; A program still loaded (the band in an open browser) goes at the next restart.
+!macro RemoveWhenFree FILE
+  Delete /REBOOTOK "$INSTDIR\${FILE}"
+  Delete /REBOOTOK "$INSTDIR\${FILE}.old"
+!macroend
+!macro RemoveSetAside FILE
+  Delete /REBOOTOK "$INSTDIR\${FILE}.old"
+!macroend
+
 Section "Quillmask"
   SetOutPath "$INSTDIR"
   ${If} $Upgrading == 1
     ; The working installation is set aside, not removed, until the new one is registered. (An
     ; open browser may still hold the old band: a loaded DLL can be renamed, and goes at the next
     ; restart.)
-    Delete "$INSTDIR\quillbar.dll.old"
-    Delete "$INSTDIR\quillstop.exe.old"
-    Rename "$INSTDIR\quillbar.dll" "$INSTDIR\quillbar.dll.old"
-    Rename "$INSTDIR\quillstop.exe" "$INSTDIR\quillstop.exe.old"
+    !insertmacro ForEachProgram SetAside
   ${EndIf}
-  File "${BIN_DIR}/quillbar.dll"
-  File "${BIN_DIR}/quillstop.exe"
+  !insertmacro ForEachProgram Put
 
   ClearErrors
   RegDLL "$INSTDIR\quillbar.dll"
@@ -111,23 +137,23 @@ Section "Quillmask"
     ; Nothing half done stays behind. An upgrade puts the previous installation back, registered
     ; by its own DLL as it was; a first installation takes back what it registered and its files.
     ${If} $Upgrading == 1
-      Delete "$INSTDIR\quillbar.dll"
-      Delete "$INSTDIR\quillstop.exe"
-      Rename "$INSTDIR\quillbar.dll.old" "$INSTDIR\quillbar.dll"
-      Rename "$INSTDIR\quillstop.exe.old" "$INSTDIR\quillstop.exe"
+      !insertmacro ForEachProgram PutBack
       RegDLL "$INSTDIR\quillbar.dll"
     ${Else}
       UnRegDLL "$INSTDIR\quillbar.dll"
-      Delete "$INSTDIR\quillbar.dll"
-      Delete "$INSTDIR\quillstop.exe"
+      !insertmacro ForEachProgram Remove
       SetOutPath "$TEMP"  ; the installer's working folder cannot be removed
       RMDir "$INSTDIR"
     ${EndIf}
     MessageBox MB_OK|MB_ICONSTOP "The Quillmask toolbar could not be registered with the browser, so Quillmask was not installed." /SD IDOK
     Abort "The toolbar could not be registered."
   ${EndIf}
-  Delete /REBOOTOK "$INSTDIR\quillbar.dll.old"
-  Delete "$INSTDIR\quillstop.exe.old"
+  !insertmacro ForEachProgram RemoveSetAside
+
+  ; A browser in Protected Mode starts the broker at medium integrity without asking.
+  WriteRegStr HKLM "${ELEVATION_POLICY_KEY}" "AppName" "quillbroker.exe"
+  WriteRegStr HKLM "${ELEVATION_POLICY_KEY}" "AppPath" "$INSTDIR"
+  WriteRegDWORD HKLM "${ELEVATION_POLICY_KEY}" "Policy" 3
 
   WriteRegStr HKLM "${SETTINGS_KEY}" "AppPath" "$INSTDIR\"
 
@@ -173,10 +199,7 @@ Section "Uninstall"
   ${EndIf}
 
   ; A DLL still loaded by an open browser goes at the next restart.
-  Delete /REBOOTOK "$INSTDIR\quillbar.dll"
-  Delete /REBOOTOK "$INSTDIR\quillbar.dll.old"
-  Delete "$INSTDIR\quillstop.exe"
-  Delete "$INSTDIR\quillstop.exe.old"
+  !insertmacro ForEachProgram RemoveWhenFree
   Delete "$INSTDIR\${LIST_FILE}"
   ; A new list not yet put in place when its browser ended.
   Delete "$INSTDIR\${LIST_FILE}.*.tmp"
@@ -191,6 +214,7 @@ Section "Uninstall"
   Delete "$LOCALAPPDATA\Quillmask\${LIST_FILE}.*.tmp"
   RMDir "$LOCALAPPDATA\Quillmask"
 
+  DeleteRegKey HKLM "${ELEVATION_POLICY_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
   ${If} ${RebootFlag}

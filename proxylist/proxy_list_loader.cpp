@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "broker/broker_client.h"
+#include "broker/integrity_level.h"
 #include "build_config.h"
 #include "proxylist/fetch_proxy_list.h"
 #include "proxylist/list_file.h"
@@ -68,48 +70,79 @@ bool FailedRecently(ULONGLONG failedAt) {
   return failedAt != 0 && failedAt <= now && now - failedAt < kRetryInterval;
 }
 
-// Downloads the list, stores it and fills the box from the text in memory. False when no list
-// came: nothing is stored and the request stands. After a failed download windows use the list
-// they have (even none) until the interval has passed, rather than each waiting for a server
-// that is likely still out of reach.
-bool Refresh(ProxyItemSink& sink, const ListFiles& files, const std::string& listAddress, const DownloadLimits& limits,
-             RegistryDword& updateProxy, RegistryString& caleC) {
+// Where the list is kept now. The user's copy exists only where the installation folder could not
+// take a refresh: it is the newer list, unless it is empty.
+struct StoredList {
+  ListFiles files;
+  std::string current;  // the file holding the list
+  bool nonEmpty;
+};
+
+StoredList LocateStoredList() {
+  StoredList stored;
+  stored.files = LocateListFiles(RegistryString(setting::kAppPath));
+  const std::optional<unsigned long long> userSize =
+      stored.files.user.empty() ? std::nullopt : ListFileSize(stored.files.user);
+  const bool userHasList = userSize && *userSize > 0;
+  stored.current = userHasList ? stored.files.user : stored.files.installed;
+  const std::optional<unsigned long long> size = userHasList ? userSize : ListFileSize(stored.files.installed);
+  stored.nonEmpty = size && *size > 0;
+  return stored;
+}
+
+// Downloads the list and stores it, clearing the request. The text downloaded; the empty text when
+// no list came: then nothing is stored, the request stands and the failure's time is noted.
+std::string DownloadAndStore(const ListFiles& files, const std::string& listAddress, const DownloadLimits& limits) {
   RegistryQword failedAt(setting::kListRefreshFailedAt);
-  if (FailedRecently(failedAt)) return false;
   const std::string downloaded = FetchProxyList(listAddress, limits);
   if (downloaded.empty()) {
     failedAt = Now();
-    return false;
+    return downloaded;
   }
   failedAt = 0;
   const std::string stored = StoreList(files, downloaded);
-  FillFromListText(sink, downloaded);
   if (!stored.empty()) {
-    caleC = stored;
-    updateProxy = 0;
+    RegistryString(setting::kCaleC) = stored;
+    RegistryDword(setting::kUpdateProxy) = 0;
   }
-  return true;
+  return downloaded;
+}
+
+// A browser at low integrity may not store the list: its broker downloads and stores it, and the
+// box is filled from what it stored. The thread answers what other windows send it meanwhile.
+bool RefreshThroughBroker(ProxyItemSink& sink, const DownloadLimits& limits, RegistryDword& updateProxy) {
+  constexpr DWORD kBrokerStartMs = 10000;
+  if (AskBroker({BrokerRequestKind::RefreshList, {}}, WhileWaiting::HandleSentMessages,
+                limits.wholeTimeoutMs + kBrokerStartMs) != BrokerResult::Done) {
+    return false;
+  }
+  updateProxy = 0;  // this window's own request, where it could keep one
+  const std::optional<std::string> text = ReadListFile(LocateStoredList().current);
+  if (text) FillFromListText(sink, *text);
+  return text.has_value();
+}
+
+// Downloads the list, stores it and fills the box from the text. False when no list came. After a
+// failed download windows use the list they have (even none) until the interval has passed, rather
+// than each waiting for a server that is likely still out of reach.
+bool Refresh(ProxyItemSink& sink, const ListFiles& files, const std::string& listAddress, const DownloadLimits& limits,
+             RegistryDword& updateProxy) {
+  if (FailedRecently(RegistryQword(setting::kListRefreshFailedAt))) return false;
+  if (WritesThroughBroker()) return RefreshThroughBroker(sink, limits, updateProxy);
+  const std::string downloaded = DownloadAndStore(files, listAddress, limits);
+  FillFromListText(sink, downloaded);
+  return !downloaded.empty();
 }
 
 void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits) {
-  RegistryString appPath(setting::kAppPath);
-  RegistryString caleC(setting::kCaleC);
   RegistryDword updateProxy(setting::kUpdateProxy);
+  const StoredList stored = LocateStoredList();
+  RegistryString(setting::kCaleC) = stored.current;
 
-  // The user's copy exists only where the installation folder could not take a refresh: it is
-  // the newer list, unless it is empty.
-  const ListFiles files = LocateListFiles(appPath);
-  const std::optional<unsigned long long> userSize = files.user.empty() ? std::nullopt : ListFileSize(files.user);
-  const bool userHasList = userSize && *userSize > 0;
-  const std::string& current = userHasList ? files.user : files.installed;
-  const std::optional<unsigned long long> size = userHasList ? userSize : ListFileSize(files.installed);
-  const bool hasList = size && *size > 0;
-  caleC = current;
-
-  const bool wanted = static_cast<DWORD>(updateProxy) != 0 || !hasList;
-  if (wanted && Refresh(sink, files, listAddress, limits, updateProxy, caleC)) return;
+  const bool wanted = static_cast<DWORD>(updateProxy) != 0 || !stored.nonEmpty;
+  if (wanted && Refresh(sink, stored.files, listAddress, limits, updateProxy)) return;
   // A file that fails while being read leaves the box empty; no message.
-  if (const std::optional<std::string> text = ReadListFile(current)) FillFromListText(sink, *text);
+  if (const std::optional<std::string> text = ReadListFile(stored.current)) FillFromListText(sink, *text);
 }
 
 }  // namespace
@@ -119,5 +152,22 @@ void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress, const Do
     LoadInto(sink, listAddress, limits);
   } catch (...) {
     // Out of memory: the items inserted so far stay, and the box is created all the same.
+  }
+}
+
+std::optional<std::string> ReadStoredList() {
+  try {
+    const StoredList stored = LocateStoredList();
+    return stored.nonEmpty ? ReadListFile(stored.current) : std::nullopt;
+  } catch (...) {  // out of memory
+    return std::nullopt;
+  }
+}
+
+bool RefreshStoredList() {
+  try {
+    return !DownloadAndStore(LocateStoredList().files, kProxyListAddress, kListDownloadLimits).empty();
+  } catch (...) {  // out of memory
+    return false;
   }
 }

@@ -2,6 +2,7 @@
 // for one ("UpdateProxy") or the file is missing or empty, and no download failed just before.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,15 @@ extern const char kProxyListAddress[];
 // keeps its value, and "ListRefreshFailedAt" its time. Windows opened within
 // QUILLMASK_LIST_RETRY_MINUTES of it do not try again (they show the list there is, or an empty
 // box), the first after it does. A list file that cannot be written does not stop the fill
-// either (the downloaded text is used, "UpdateProxy" kept).
+// either (the downloaded text is used, "UpdateProxy" kept). At low integrity the broker downloads
+// and stores the list, and the box is filled from what it stored.
 void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress = kProxyListAddress,
                    const DownloadLimits& limits = kListDownloadLimits);
+
+// The list as it is stored (the file LoadProxyList would read); nullopt when there is none, it is
+// empty, or it cannot be read.
+std::optional<std::string> ReadStoredList();
+
+// Downloads the list from the build's list server and stores it as a refresh does, clearing the
+// request; false when no list came (the stored one stays and the failure's time is noted).
+bool RefreshStoredList();

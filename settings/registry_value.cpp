@@ -139,11 +139,15 @@ T RegistryValue<T>::Read() {
 template <typename T>
 bool RegistryValue<T>::Write() {
   if (!m_bUserKeys) return WriteTo(m_hRoot, m_strKeyPath);
-  for (const std::string& keyPath : UserKeyPaths(m_strKeyPath)) {
-    if (WriteTo(HKEY_CURRENT_USER, keyPath)) {
-      memory_settings::Erase(FullPath());
-      return true;
+  const std::vector<std::string> keyPaths = UserKeyPaths(m_strKeyPath);
+  for (const std::string& keyPath : keyPaths) {
+    if (!WriteTo(HKEY_CURRENT_USER, keyPath)) continue;
+    memory_settings::Erase(FullPath());
+    // One place holds the value: an older copy elsewhere would answer some reader before it.
+    for (const std::string& other : keyPaths) {
+      if (other != keyPath) RegDeleteKeyValueA(HKEY_CURRENT_USER, other.c_str(), m_strValueName.c_str());
     }
+    return true;
   }
   memory_settings::Store(FullPath(), m_value);
   return false;

@@ -4,7 +4,6 @@
 #include <exdisp.h>
 
 #include "build_config.h"
-#include "connection/connection_proxy.h"
 #include "connection/host_address.h"
 #include "connection/proxy_reachability.h"
 #include "framework/message_box.h"
@@ -216,10 +215,10 @@ void CBandToolBar::ToggleProxy(const CommandScope& command) {
   if (inUse != ToggleLooksInUse()) {
     ShowProxyState();
   } else if (!inUse) {
-    SwitchProxyOn(command);
-  } else if (DisableConnectionProxy()) {
-    ShowProxyState();
-  } else {  // the proxy is still in use: so says everything the toolbar shows
+    EnableChosenProxy(command);
+  } else if (WhileBusy(SwitchProxyOff)) {
+    if (command.WindowStillOpen()) ShowProxyState();
+  } else if (command.WindowStillOpen()) {  // the proxy is still in use: so says everything the toolbar shows
     AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
     if (command.WindowStillOpen()) ShowProxyState();
   }
@@ -227,7 +226,7 @@ void CBandToolBar::ToggleProxy(const CommandScope& command) {
 }
 
 // A window closed during one of the waits switches nothing and tells nothing more.
-void CBandToolBar::SwitchProxyOn(const CommandScope& command) {
+void CBandToolBar::EnableChosenProxy(const CommandScope& command) {
   ProxyChoice choice;
   if (!m_wndProxyCombo.GetSelectedChoice(choice)) return;
   SetToggleLook(true);  // the button reads "Disable" while the proxy is tested
@@ -237,20 +236,21 @@ void CBandToolBar::SwitchProxyOn(const CommandScope& command) {
   if (!command.WindowStillOpen()) return;
   if (!reachable) {
     ShowProxyState();  // nothing changed here; another window may have switched meanwhile
-  } else if (!SetConnectionOptions(choice.address.c_str())) {
-    AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
-    if (command.WindowStillOpen()) ShowProxyState();
-  } else {
-    AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
-    if (command.WindowStillOpen()) ShowProxyState();
+    return;
   }
+  const bool switched = SwitchChosenProxyOn(choice, ProxySwitch::On);
+  if (!command.WindowStillOpen()) return;
+  AfxMessageBox(m_hWnd, switched ? kProxyConnectedText : kProxyNotSetText, kMessageCaption,
+                MB_OK | (switched ? MB_ICONINFORMATION : MB_ICONHAND));
+  if (command.WindowStillOpen()) ShowProxyState();
 }
 
 unsigned long CBandToolBar::TestChosenProxy(HWND owner, const ProxyChoice& choice) {
-  SetBusy(true);
-  const unsigned long elapsed = TestProxy(owner, choice.host.c_str(), static_cast<unsigned int>(choice.port));
-  if (m_hWnd) SetBusy(false);
-  return elapsed;
+  return WhileBusy([&] { return TestProxy(owner, choice.host.c_str(), static_cast<unsigned int>(choice.port)); });
+}
+
+bool CBandToolBar::SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind) {
+  return WhileBusy([&] { return SwitchProxyOn(choice.address.c_str(), kind); });
 }
 
 void CBandToolBar::SetBusy(bool busy) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "broker/proxy_switching.h"
 #include "framework/controls.h"
 #include "toolbar/command_scope.h"
 #include "toolbar/logo_static.h"
@@ -29,9 +30,10 @@ class CBandToolBar : public CToolBarCtrl {
   // Brings the toggle and the label up to date with the toolbar's state as it is now: another
   // window, on another thread or in another process, may have switched meanwhile.
   void ShowProxyState();
-  // Tests the chosen proxy (see TestProxy), the toolbar taking no other command meanwhile and
-  // showing the wait cursor; `owner` owns the message box of an unavailable proxy.
+  // Tests the chosen proxy (see TestProxy); `owner` owns the message box of an unavailable proxy.
   unsigned long TestChosenProxy(HWND owner, const ProxyChoice& choice);
+  // Switches the chosen proxy on or over (see SwitchProxyOn), which may wait for the broker.
+  bool SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind);
 
   ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
   CProxyComboBox m_wndProxyCombo;
@@ -59,8 +61,18 @@ class CBandToolBar : public CToolBarCtrl {
   // Gives the toggle the look of a proxy in use ("Disable") or of none ("Enable").
   void SetToggleLook(bool proxyInUse);
   bool ToggleLooksInUse() const;
-  void SwitchProxyOn(const CommandScope& command);
-  // While a proxy is tested, the buttons and the proxy box are disabled.
+  void EnableChosenProxy(const CommandScope& command);
+  // While the toolbar waits (for the proxy test, for the broker) it takes no other command: the
+  // buttons and the proxy box are disabled, and it shows the wait cursor.
+  template <typename Step>
+  auto WhileBusy(Step step) {
+    SetBusy(true);
+    const auto result = step();
+    const DWORD error = GetLastError();  // the step's, for its caller
+    if (m_hWnd) SetBusy(false);          // the browser may have closed the window meanwhile
+    SetLastError(error);
+    return result;
+  }
   void SetBusy(bool busy);
   bool Busy() const { return !::IsWindowEnabled(m_wndProxyCombo.m_hWnd); }
   BOOL AddImages();

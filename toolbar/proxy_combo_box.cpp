@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "connection/connection_proxy.h"
 #include "framework/message_box.h"
 #include "proxylist/proxy_list_loader.h"
 #include "res/resource.h"
@@ -89,11 +88,14 @@ LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
   if (reachable) {
     // Success is told only once the settings took the proxy; the proxy in use before stays otherwise.
     // Another window may have switched the proxy off meanwhile: then nothing is switched back on.
-    if (SetConnectionOptions(choice.address.c_str(), ChangeNotice::AfterEachWrite, ProxySwitch::Over)) {
+    const bool switched = m_pToolBar->SwitchChosenProxyOn(choice, ProxySwitch::Over);
+    const DWORD error = GetLastError();
+    if (!command.WindowStillOpen()) return 0;
+    if (switched) {
       AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
       if (!command.WindowStillOpen()) return 0;
       ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    } else if (GetLastError() != ERROR_INVALID_STATE) {
+    } else if (error != ERROR_INVALID_STATE) {
       AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
       if (!command.WindowStillOpen()) return 0;
     }

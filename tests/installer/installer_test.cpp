@@ -15,6 +15,8 @@
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmask";
 constexpr char kToolbarKey[] = "Software\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr char kProgId[] = "quillbar.quillbarBand";
+constexpr char kElevationPolicyKey[] =
+    "Software\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{E72D6036-BC7E-47CA-9383-A032C7306450}";
 const std::string kFolder = std::string(getenv("ProgramFiles")) + "\\Quillmask\\";  // where it installs
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -38,7 +40,7 @@ class InstallerTest : public testing::Test {
 
 TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) {
   Install();
-  for (const char* file : {"quillbar.dll", "quillstop.exe", "uninstall.exe"})  // the build's signed files, byte for byte
+  for (const char* file : {"quillbar.dll", "quillstop.exe", "quillbroker.exe", "uninstall.exe"})  // the build's signed files
     EXPECT_TRUE(Exists(kFolder + file) && ReadBytes(kFolder + file) == ReadBytes(PathBesideProgram(file))) << file;
   const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID"), server = "CLSID\\" + clsid + "\\InprocServer32";
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str()) + String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CurVer") +
@@ -52,6 +54,9 @@ TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) 
   for (const auto& [name, value] : entry) EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kUninstallKey, name), value) << name;
   for (const char* name : {"NoModify", "NoRepair"})
     EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kUninstallKey, name), 1u) << name;
+  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kElevationPolicyKey, "AppName") + " " + String(HKEY_LOCAL_MACHINE, kElevationPolicyKey, "AppPath") +
+                " " + std::to_string(testreg::GetDword(HKEY_LOCAL_MACHINE, kElevationPolicyKey, "Policy").value_or(0)),
+            "quillbroker.exe " + kFolder.substr(0, kFolder.size() - 1) + " 3") << "the broker starts at medium integrity";
   const DWORD kb = testreg::GetDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize").value_or(0);
   EXPECT_TRUE(kb > 1000 && kb < 100000) << kb << " KB";
 
@@ -89,7 +94,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   EXPECT_FALSE(Exists(kFolder) || Exists(UserListFile().substr(0, UserListFile().rfind('\\'))));
   for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{{HKEY_LOCAL_MACHINE, kSettingsKey},
            {HKEY_CURRENT_USER, kSettingsKey}, {HKEY_CURRENT_USER, kLowIntegritySettingsKey},
-           {HKEY_LOCAL_MACHINE, kUninstallKey}, {HKEY_CLASSES_ROOT, "CLSID\\" + clsid}, {HKEY_CLASSES_ROOT, kProgId},
+           {HKEY_LOCAL_MACHINE, kUninstallKey}, {HKEY_LOCAL_MACHINE, kElevationPolicyKey}, {HKEY_CLASSES_ROOT, "CLSID\\" + clsid}, {HKEY_CLASSES_ROOT, kProgId},
            {HKEY_CLASSES_ROOT, std::string(kProgId) + ".1"}, {HKEY_CLASSES_ROOT, "TypeLib\\" + libid}}) {
     EXPECT_FALSE(testreg::KeyExists(root, key.c_str())) << key;
   }
@@ -148,8 +153,9 @@ TEST_F(InstallerTest, AFailedUpgradeKeepsThePreviousInstallationWorking) {
     run = RunSetup();
   }
   EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windowsShown.empty()) << run.exitCode;
-  for (const char* file : {"quillbar.dll", "quillstop.exe", "uninstall.exe"}) EXPECT_TRUE(Exists(kFolder + file)) << file;
-  EXPECT_FALSE(Exists(kFolder + "quillbar.dll.old") || Exists(kFolder + "quillstop.exe.old"));
+  for (const char* file : {"quillbar.dll", "quillstop.exe", "quillbroker.exe", "uninstall.exe"}) {
+    EXPECT_TRUE(Exists(kFolder + file) && !Exists(kFolder + file + ".old")) << file;
+  }
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation") + "\\", kFolder);
   ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   {

@@ -56,6 +56,7 @@ inline ProgramRun RunToEnd(std::string commandLine, const std::function<void(con
   return run;
 }
 
+#ifdef RECORD_BROWSER_SCRIPT  // the tests that use them define where (see quillmask_recording_browser)
 // The shell's browser is a script that notes each address it is asked to open, one per line (see
 // quillmask_recording_browser); nothing noted yet.
 inline void RecordOpenedAddresses() {
@@ -74,3 +75,4 @@ inline std::vector<std::string> OpenedAddresses() {
   }
   return opened;
 }
+#endif

@@ -1,0 +1,71 @@
+// quillbroker.exe: the toolbar's broker in a low-integrity browser. The browser starts it at medium
+// integrity without asking (the installer's elevation policy), so it may do what the toolbar there
+// may not: switch the toolbar's proxy and store a downloaded list. Its caller may be a page that
+// has taken over the tab: it serves only the toolbar's own requests, well-formed, one a run, and a
+// proxy only if the list it reads itself offers it. Its exit code is the BrokerResult.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "broker/broker_request.h"
+#include "connection/connection_proxy.h"
+#include "proxylist/proxy_list_loader.h"
+
+namespace {
+
+// The arguments after the program's name, in the ANSI code page; a character it lacks makes an
+// argument that no request accepts.
+std::vector<std::string> Arguments() {
+  int count = 0;
+  LPWSTR* const wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 1; wide && i < count; ++i) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string argument(size > 0 ? static_cast<size_t>(size) : 1u, '\0');
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, wide[i], -1, &argument[0], size, nullptr, &lossy);
+    argument.resize(argument.size() - 1);
+    arguments.push_back(lossy ? std::string(1, '\x01') : argument);
+  }
+  LocalFree(wide);
+  return arguments;
+}
+
+BrokerResult SwitchTo(const BrokerRequest& request) {
+  const std::optional<std::string> list = ReadStoredList();
+  if (!list) return BrokerResult::NoList;
+  if (!ListOffers(*list, request.proxy)) return BrokerResult::NotInList;
+  const bool over = request.kind == BrokerRequestKind::SwitchOver;
+  if (SetConnectionOptions(request.proxy.c_str(), over ? ChangeNotice::AfterEachWrite : ChangeNotice::AfterLastWrite,
+                           over ? ProxySwitch::Over : ProxySwitch::On)) {
+    return BrokerResult::Done;
+  }
+  return GetLastError() == ERROR_INVALID_STATE ? BrokerResult::NotSwitchedOn : BrokerResult::Refused;
+}
+
+BrokerResult Serve(const std::vector<std::string>& arguments) {
+  const std::optional<BrokerRequest> request = ParseBrokerArguments(arguments);
+  if (!request) return BrokerResult::BadRequest;
+  switch (request->kind) {
+    case BrokerRequestKind::SwitchOn:
+    case BrokerRequestKind::SwitchOver:
+      return SwitchTo(*request);
+    case BrokerRequestKind::SwitchOff:
+      return DisableConnectionProxy() ? BrokerResult::Done : BrokerResult::Refused;
+    case BrokerRequestKind::RefreshList:
+      return RefreshStoredList() ? BrokerResult::Done : BrokerResult::DownloadFailed;
+  }
+  return BrokerResult::BadRequest;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    return static_cast<int>(Serve(Arguments()));
+  } catch (...) {  // out of memory: nothing was done
+    return static_cast<int>(BrokerResult::Refused);
+  }
+}

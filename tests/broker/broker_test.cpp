@@ -1,0 +1,58 @@
+// quillbroker.exe run for real, as a browser in Protected Mode starts it; what it switches is read
+// where Wine keeps it. (Nothing connects to these proxies: the band tests them before it asks.)
+#include <windows.h>
+#include <gtest/gtest.h>
+#include "connection/connection_options.h"
+#include "host/server_registration.h"
+#include "tests/support/browser_window.h"
+#include "tests/support/program_run.h"
+
+const std::string kBroker = PathBesideProgram("quillbroker.exe");
+constexpr char kOwn[] = "10.20.30.40:3128";
+
+DWORD Broker(const std::string& arguments) {
+  const ProgramRun run = RunToEnd("\"" + kBroker + "\" " + arguments);
+  EXPECT_TRUE(run.ended && run.windowsShown.empty()) << arguments;
+  return run.exitCode;
+}
+
+class BrokerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+    ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, kOwn, "<local>", "", 0}));
+    // An entry after a line break begins with it: its address is not a proxy address.
+    m_folder.WriteList("127.0.0.1:8001- One<br />127.0.0.1:8002 - Two<br />\r\n127.0.0.1:8003- Three<br />");
+  }
+  // "<ActiveIP> <Enabled> | <the proxy in use>"
+  static std::string State() {
+    return Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") + " | " + ProxyInUse();
+  }
+  InstallFolder m_folder{"broker"};
+};
+
+TEST_F(BrokerTest, SwitchesOnOverAndOffToProxiesOfItsListGivingTheUsersOwnBack) {
+  EXPECT_EQ(Broker("switch-over 127.0.0.1:8001"), 13u) << "nothing in use to switch over from";
+  EXPECT_EQ(Broker("switch-on 127.0.0.1:8001"), 0u);
+  EXPECT_EQ(State(), "127.0.0.1:8001 1 | 127.0.0.1:8001");
+  EXPECT_EQ(Broker("switch-over \"127.0.0.1:8002 \""), 0u) << "the address as the toolbar cuts it, blank and all";
+  EXPECT_EQ(State(), "127.0.0.1:8002  1 | 127.0.0.1:8002 ");
+  EXPECT_EQ(Broker("switch-off"), 0u);
+  EXPECT_EQ(State(), " 0 | " + std::string(kOwn));
+}
+
+// Each refusal says why in its exit code and changes nothing.
+TEST_F(BrokerTest, RefusesAnythingButOneWellFormedRequestForAListedProxy) {
+  const std::pair<std::string, DWORD> refused[] = {
+      {"switch-on 127.0.0.1:8003", 11},  {"switch-on 127.0.0.1:800", 11},   {"switch-on \"\r\n127.0.0.1:8003\"", 10},
+      {"", 10},  {"switch-on", 10},  {"switch-on " + std::string(300, '1') + ":80", 10},
+      {"switch-on \"127.0.0.1:8001\t\"", 10},  {"switch-on 127.0.0.1:8001 switch-off", 10},
+      {"switch-off switch-off", 10},  {"switch-on 127.0.0.1:8001;calc", 10},  {"Switch-On 127.0.0.1:8001", 10}};
+  for (const auto& [arguments, code] : refused) {
+    EXPECT_EQ(Broker(arguments), code) << arguments;
+    EXPECT_EQ(State(), "  | " + std::string(kOwn)) << arguments;
+  }
+  DeleteFileA(m_folder.ListFile().c_str());
+  EXPECT_EQ(Broker("switch-on 127.0.0.1:8001"), 12u) << "no list to offer it";
+  EXPECT_EQ(State(), "  | " + std::string(kOwn));
+}

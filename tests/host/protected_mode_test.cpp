@@ -1,0 +1,87 @@
+// The band of a browser in Protected Mode, linked in here so that it reads a low integrity level
+// (Wine runs none): each switch goes through quillbroker.exe, the real one beside the test. The
+// band's own WinINet writes are refused, so what reaches Wine's settings came through the broker.
+#include <windows.h>
+#include <gtest/gtest.h>
+#include "band/quillbar_band.h"
+#include "broker/broker_client.h"
+#include "broker/integrity_level.h"
+#include "connection/connection_options.h"
+#include "connection/connection_proxy.h"
+#include "connection/internet_option_seam.h"
+#include "host/server_registration.h"
+#include "tests/support/browser_window.h"
+#include "tests/support/loopback.h"
+#include "tests/support/program_run.h"
+
+CComModule _Module;  // the band's objects count on it, as in quillbar.dll
+
+DWORD Low() { return SECURITY_MANDATORY_LOW_RID; }
+BOOL WINAPI Refuse(HINTERNET, DWORD, LPVOID, DWORD) { return SetLastError(ERROR_ACCESS_DENIED), FALSE; }
+
+class ProtectedModeTest : public testing::Test, protected BrowserWindow {
+ protected:
+  void SetUp() override {
+    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
+    ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, kOwn, "", "", 0}));
+    ReplaceIntegrityLevel(Low), ReplaceInternetSetOption(Refuse);
+    m_folder.WriteList(Loopback(m_first.Port()) + "- One<br />" + Loopback(m_second.Port()) + "- Two<br />");
+    CComPtr<IDeskBand> band;
+    ASSERT_EQ(CComCreator<CquillbarBand>::CreateInstance(nullptr, IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
+    ASSERT_TRUE(Create());
+    ASSERT_EQ(m_host.Open(m_frame.m_hWnd, band), S_OK);
+  }
+  void TearDown() override {
+    m_host.Close(), m_frame.DestroyWindow();
+    ReplaceIntegrityLevel(nullptr), ReplaceInternetSetOption(nullptr), ReplaceBrokerPath({});
+    CoUninitialize();
+  }
+  static std::string Off() { return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | " + kOwn; }
+
+  static constexpr char kOwn[] = "10.20.30.40:3128";
+  InstallFolder m_folder{"protected"};
+  LoopbackListener m_first, m_second;
+  const std::string m_one = Loopback(m_first.Port()), m_two = Loopback(m_second.Port());
+};
+
+TEST_F(ProtectedModeTest, SwitchesReachTheUsersSettingsThroughTheBrokerAndQuillstopResetsThem) {
+  Pick(0, false);
+  EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  EXPECT_EQ(State(), "Disable 0 | Your IP is: " + m_one + " | " + m_one + " 1 | " + m_one);
+  EXPECT_EQ(Icons(Said([&] { Pick(1); })), "ii");
+  EXPECT_EQ(State(), "Disable 0 | Your IP is: " + m_two + " | " + m_two + " 1 | " + m_two);
+  EXPECT_EQ(Said([&] { Click(kToggle); }), "");
+  EXPECT_EQ(State(), Off());
+
+  Pick(0, false);
+  EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  EXPECT_TRUE(RunToEnd("\"" + PathBesideProgram("quillstop.exe") + "\" /S").ended);
+  EXPECT_EQ(Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") + " " + ProxyInUse(),
+            " 0 " + std::string(kOwn));
+}
+
+// A broker that is missing, or refuses (a typed proxy is in no list), changes nothing: the band says so.
+TEST_F(ProtectedModeTest, AMissingOrRefusingBrokerShowsTheErrorAndChangesNothing) {
+  LoopbackListener typed;
+  const std::string notSet = Box('!', kProxyNotSetText);
+  ReplaceBrokerPath("C:\\nowhere\\quillbroker.exe");
+  Pick(0, false);
+  EXPECT_EQ(Said([&] { Click(kToggle); }), Box('i', Asking(m_one, "One")) + notSet);
+  EXPECT_EQ(State(), Off());
+  ReplaceBrokerPath({});
+  SetWindowTextA(Edit(), (Loopback(typed.Port()) + "- typed").c_str());
+  Key(WM_KEYUP, VK_RETURN);
+  EXPECT_EQ(Said([&] { Click(kToggle); }), Box('i', Asking(Loopback(typed.Port()), "typed")) + notSet);
+  EXPECT_EQ(State(), Off());
+
+  Pick(1, false);  // below the typed entry
+  EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  ReplaceBrokerPath("C:\\nowhere\\quillbroker.exe");
+  EXPECT_EQ(Said([&] { Click(kToggle); }), Box('!', kProxyNotRemovedText));
+  EXPECT_EQ(ProxyInUse(), m_one);
+  ReplaceBrokerPath({});
+  EXPECT_EQ(Said([&] { Click(kToggle); }), "");
+  EXPECT_EQ(State(), Off());
+}

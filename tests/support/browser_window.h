@@ -1,0 +1,112 @@
+// A browser window with the band as a user meets it: its frame, what the band shows and says, and
+// the user's clicks, picks and keys.
+#pragma once
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+#include "framework/wnd.h"
+#include "host/band_host.h"
+#include "tests/support/install_folder.h"
+#include "tests/support/message_box_answerer.h"
+#include "tests/support/registry.h"
+
+inline constexpr UINT kToggle = 32768, kHelp = 32775, kUpdate = 32776;
+
+inline std::string Loopback(unsigned short port) { return "127.0.0.1:" + std::to_string(port); }
+inline std::string Asking(const std::string& address, const std::string& from) {
+  return "Press Ok to start testing selected proxy:\n" + address + "\nfrom " + from +
+         ". This may take a few seconds\nPlease wait...";
+}
+inline std::string Stored(const char* key, const char* name) {
+  const auto dword = testreg::GetDword(HKEY_CURRENT_USER, key, name);
+  return dword ? std::to_string(*dword) : testreg::GetString(HKEY_CURRENT_USER, key, name).value_or("");
+}
+// One answered box as "<icon><text>|", the icon 'i' for information and '!' for an error.
+inline std::string Box(char icon, const std::string& text) { return icon + text + "|"; }
+inline std::string Icons(const std::string& said) {
+  std::string icons;
+  for (size_t at = 0; at < said.size(); at = said.find('|', at) + 1) icons += said[at];
+  return icons;
+}
+
+// A browser window with the band: its frame, and what the user sees of the band and does to it.
+class BrowserWindow {
+ public:
+  HWND ToolBar() const { return m_host.BandWindow(); }
+  HWND ProxyBox() const { return FindWindowExA(ToolBar(), nullptr, "ComboBoxEx32", nullptr); }
+  HWND Edit() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETEDITCONTROL, 0, 0)); }
+  HWND Combo() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETCOMBOCONTROL, 0, 0)); }
+  bool BoxHasFocus() const { return IsChild(ProxyBox(), GetFocus()); }
+  HRESULT Key(UINT message, WPARAM key) {
+    MSG msg = {Edit(), message, key, 0, 0, {0, 0}};
+    return m_host.TranslateAccelerator(&msg);
+  }
+  void Click(UINT command) const { ClickAt(ToolBar(), ButtonMiddle(command)); }
+  // In the button's middle, as a user's mouse does.
+  LPARAM ButtonMiddle(UINT command) const {
+    RECT button = {};
+    SendMessageA(ToolBar(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
+    return MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  }
+  // Sent with a time limit: a toolbar in another process that shows a box would not answer.
+  static bool ClickAt(HWND toolBar, LPARAM at) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_NORMAL, 10000, &result) &&
+           SendMessageTimeoutA(toolBar, WM_LBUTTONUP, 0, at, SMTO_NORMAL, 10000, &result);
+  }
+  // Selects item `index` (-1: none); `closeUp` then opens and closes the list, as a user's pick does.
+  void Pick(int index, bool closeUp = true) const {
+    SendMessageA(Combo(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (closeUp) SendMessageA(Combo(), CB_SHOWDROPDOWN, TRUE, 0), SendMessageA(Combo(), CB_SHOWDROPDOWN, FALSE, 0);
+  }
+  // What `action` made the band say, as Box()es; with `locked`, while WinINet's settings refuse writes.
+  std::string Said(const std::function<void()>& action, bool locked = false, std::function<void()> whileShown = {}) {
+    std::optional<testreg::ReadOnlyKey> lock;
+    if (locked) lock.emplace(HKEY_CURRENT_USER, kInternetSettings);
+    MessageBoxAnswerer boxes(std::move(whileShown));
+    const HWND frame = m_frame.m_hWnd;  // the action may close it
+    action();
+    std::string said;
+    for (const AnsweredMessageBox& box : boxes.Boxes()) {
+      EXPECT_TRUE(box.caption == "Quillmask" && box.owner == frame) << box.text;
+      said += Box(box.icon, box.text);
+    }
+    return said;
+  }
+  std::string Items() const {
+    std::string items;
+    for (int i = 0; i < SendMessageA(Combo(), CB_GETCOUNT, 0, 0); ++i) {
+      char text[512] = {};
+      COMBOBOXEXITEMA item = {CBEIF_TEXT, i, text, sizeof(text), 0, 0, 0, 0, 0};
+      SendMessageA(ProxyBox(), CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      items += text + std::string("|");
+    }
+    return items;
+  }
+  std::string Face() const {  // the toggle's text and image
+    char text[64] = {};
+    SendMessageA(ToolBar(), TB_GETBUTTONTEXTA, kToggle, reinterpret_cast<LPARAM>(text));
+    return text + (" " + std::to_string(SendMessageA(ToolBar(), TB_GETBITMAP, kToggle, 0)));
+  }
+  std::string Label() const { return LabelOf(ToolBar()); }
+  static std::string LabelOf(HWND toolBar) {
+    char label[64] = {};
+    return GetWindowTextA(GetDlgItem(toolBar, 102), label, sizeof(label)), label;
+  }
+  // "<toggle> | <label> | <ActiveIP> <Enabled> | <the proxy in use, as WinINet stored it>"
+  std::string State() const {
+    return Face() + " | " + Label() + " | " + Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") +
+           " | " + ProxyInUse();
+  }
+  bool Create() {
+    return m_frame.CreateEx(0, AfxPlainWindowClass(), "Quillmask band host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                            {0, 0, 1100, 140}, nullptr, 0);
+  }
+
+  CWnd m_frame;
+  std::vector<std::string> m_opened;  // what the band asked the browser to open
+  BandHost m_host{[this](const std::string& address) { m_opened.push_back(address); }};
+};
