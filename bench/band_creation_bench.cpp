@@ -5,6 +5,8 @@
 // keeps the browser waiting when it must download the list from a server on the build's list host
 // that takes the request and never answers, or answers a byte a second (and again just after that
 // download failed), and the longest time the frame meanwhile left a message sent to it unanswered.
+// Last, Enable on a proxy that drops the connection (as a filtered host does): the time from the
+// confirmation's answer until "UNAVAILABLE PROXY!", and the frame's longest unanswered message.
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -27,6 +29,7 @@
 #include "proxylist/list_text.h"
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
+#include "tests/support/syn_dropper.h"
 
 namespace {
 
@@ -180,6 +183,49 @@ void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
   }
 }
 
+// The boxes Enable shows, answered as a user would; the second is the unavailable proxy's.
+LARGE_INTEGER g_boxShown[2];
+int g_boxes = 0;
+LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
+  char className[16] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof(className)) &&
+      std::string(className) == "#32770") {
+    if (g_boxes < 2) QueryPerformanceCounter(&g_boxShown[g_boxes]);
+    ++g_boxes;
+    PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDOK, 0);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& listFile) {
+  SynDroppingListener dropping;
+  if (!WriteListFile(listFile, "127.0.0.1:" + std::to_string(dropping.Port()) + "- Filtered<br />")) return;
+  BandHost band;
+  if (FAILED(band.Open(frame, clsid))) return;
+  const HWND toolBar = band.BandWindow();
+  const HWND box = FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr);
+  SendMessageA(reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0)), CB_SETCURSEL, 0, 0);
+  RECT toggle = {};
+  SendMessageA(toolBar, TB_GETRECT, 32768, reinterpret_cast<LPARAM>(&toggle));
+  const LPARAM middle = MAKELPARAM((toggle.left + toggle.right) / 2, (toggle.top + toggle.bottom) / 2);
+  const HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
+  UnansweredWindowMonitor monitor;
+  monitor.Start(frame);
+  g_boxes = 0;
+  SendMessageA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+  SendMessageA(toolBar, WM_LBUTTONUP, 0, middle);
+  const double unanswered = monitor.Stop();
+  UnhookWindowsHookEx(hook);
+  band.Close();
+  std::printf("Enable on a proxy that drops the connection (bound %d ms)\n", QUILLMASK_PROXY_TEST_TIMEOUT_MS);
+  if (g_boxes != 2) {
+    std::printf("  %d boxes instead of the confirmation and the unavailable proxy's\n", g_boxes);
+    return;
+  }
+  std::printf("  \"UNAVAILABLE PROXY!\" after %.0f ms; longest unanswered %.0f ms\n",
+              Milliseconds(g_boxShown[0], g_boxShown[1]), unanswered);
+}
+
 int Run(HWND frame, REFCLSID clsid) {
   const std::string folder = PrepareBenchFolder("quillmask-band-bench");
   const std::string listFile = BuildListPath(folder);
@@ -204,6 +250,7 @@ int Run(HWND frame, REFCLSID clsid) {
   }
   DeleteFileA(listFile.c_str());
   if (exitCode == 0) TimeDawdlingServers(frame, clsid);  // no list file: the band downloads
+  if (exitCode == 0) TimeEnableOnADroppingProxy(frame, clsid, listFile);
   RegistryQword(setting::kListRefreshFailedAt) = 0;
   DeleteFileA(listFile.c_str());
   RemoveDirectoryA(folder.c_str());
