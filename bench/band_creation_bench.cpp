@@ -29,7 +29,7 @@
 #include "proxylist/list_text.h"
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
-#include "tests/support/syn_dropper.h"
+#include "tests/support/loopback_socket.h"
 
 namespace {
 
@@ -107,27 +107,17 @@ void TimeBareComboBox(HWND frame, int entries, Timings& timings) {
 
 // A list server that reads one request, then sends nothing (or its answer a byte a second) until
 // it is stopped.
-class DawdlingServer {
+class DawdlingServer : public ListeningSocket {
  public:
-  DawdlingServer(unsigned short port, bool trickle) : m_trickle(trickle) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    m_listening = bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-                  listen(m_listener, 4) == 0;
-    if (m_listening) m_thread = std::thread([this] { Serve(); });
+  DawdlingServer(unsigned short port, bool trickle) : ListeningSocket(4, port), m_trickle(trickle) {
+    if (Listening()) m_thread = std::thread([this] { Serve(); });
   }
   ~DawdlingServer() {
     m_stopping = true;
-    closesocket(m_listener);
+    closesocket(m_listener);  // ends a wait in accept
+    m_listener = INVALID_SOCKET;
     if (m_thread.joinable()) m_thread.join();
-    WSACleanup();
   }
-  bool Listening() const { return m_listening; }
 
  private:
   void Serve() {
@@ -143,8 +133,6 @@ class DawdlingServer {
   }
 
   const bool m_trickle;
-  SOCKET m_listener;
-  bool m_listening = false;
   std::atomic<bool> m_stopping{false};
   std::thread m_thread;
 };

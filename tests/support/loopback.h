@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include "tests/support/loopback_socket.h"
 
 inline bool WaitReadable(SOCKET s, int timeoutMs) {
   fd_set set;
@@ -14,26 +15,10 @@ inline bool WaitReadable(SOCKET s, int timeoutMs) {
   return select(0, &set, nullptr, nullptr, &timeout) == 1;
 }
 
-// A TCP socket listening on 127.0.0.1 (WinSock started while it lives).
-class LoopbackListener {
+// A TCP socket listening on 127.0.0.1.
+class LoopbackListener : public ListeningSocket {
  public:
-  LoopbackListener() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof(address);
-    EXPECT_EQ(bind(m_listener, reinterpret_cast<sockaddr*>(&address), length), 0);
-    EXPECT_EQ(listen(m_listener, 16), 0);
-    getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-  }
-  ~LoopbackListener() { closesocket(m_listener), WSACleanup(); }
-  LoopbackListener(const LoopbackListener&) = delete;
-  LoopbackListener& operator=(const LoopbackListener&) = delete;
-  unsigned short Port() const { return m_port; }
+  LoopbackListener() : ListeningSocket(16) { EXPECT_TRUE(Listening()); }
   // Accepts one connection and tells whether its peer closed it (EOF) within `timeoutMs`.
   bool AcceptAndSeeClosed(int timeoutMs) {
     const SOCKET client = WaitReadable(m_listener, timeoutMs) ? accept(m_listener, nullptr, nullptr) : INVALID_SOCKET;
@@ -41,10 +26,6 @@ class LoopbackListener {
     const bool closed = WaitReadable(client, timeoutMs) && recv(client, &byte, 1, 0) == 0;
     return closesocket(client), closed;
   }
-
- protected:
-  SOCKET m_listener;
-  unsigned short m_port;
 };
 
 // A port on 127.0.0.1 where nobody listens (bound once, then released).
