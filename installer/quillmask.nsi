@@ -4,12 +4,13 @@
 ;             Windows)
 ; Defined on makensis's command line: VERSION (the build's project version), ARCH, BIN_DIR (the
 ; folder holding that architecture's quillbar.dll, quillstop.exe and quillbroker.exe), ICON,
-; OUT_FILE, PUBLISHER (the maker's name, as the certificate that signs names it), SIGN (a command that signs the file it is
-; given in place, Authenticode) and SIGNED_UNINSTALLER (where a copy of the signed uninstaller goes).
+; OUT_FILE, PUBLISHER (the maker's name, as the certificate that signs names it), SIGN (a command
+; that signs the file it is given in place, Authenticode) and SIGNED_UNINSTALLER (where a copy of
+; the signed uninstaller goes).
 ;
 ; Installs per machine: the three programs into Program Files\Quillmask, the band registered by its
-; own DllRegisterServer, the broker's elevation policy, "AppPath", the uninstaller and its Add or Remove Programs entry. Installing
-; again upgrades in place and keeps the list file and the settings. /S installs and uninstalls
+; own DllRegisterServer, the broker's elevation policy, "AppPath", the uninstaller and its Add or
+; Remove Programs entry. Installing again upgrades in place and keeps the list file and the settings. /S installs and uninstalls
 ; without a window.
 
 Unicode true

@@ -54,13 +54,8 @@ struct Site final : IInputObjectSite, IOleWindow, IServiceProvider {
 class BandInHostTest : public testing::Test, protected BrowserWindow {
  protected:
   void SetUp() override {
-    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    // A direct LAN connection (none dials up), and the band's proxy switched off.
-    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
-    testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", 0);
-    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
+    ASSERT_TRUE(Start());
     ASSERT_EQ(FindBandClsid(&m_clsid), S_OK);
-    ASSERT_TRUE(Create());
   }
   void TearDown() override { EXPECT_EQ(m_host.Close(), S_OK), CoUninitialize(); }
   void Open(const std::string& list) {
@@ -317,8 +312,6 @@ TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
   ClearUserState();
 }
 
-// A further browser window on a thread of its own, as the browser runs its windows: Do() runs an
-// action on that thread, with its boxes answered there, and returns what the band said.
 // Runs the std::function<void()> whose address a WM_APP carries, sent or posted to it.
 struct TaskWindow final : CWnd {
   BEGIN_MSG_MAP(TaskWindow)
@@ -327,6 +320,8 @@ struct TaskWindow final : CWnd {
   LRESULT OnTask(UINT, WPARAM, LPARAM task, BOOL&) { return (*reinterpret_cast<std::function<void()>*>(task))(), 0; }
 };
 
+// A further browser window on a thread of its own, as the browser runs its windows: Do() runs an
+// action on that thread, with its boxes answered there, and returns what the band said.
 class WindowOnItsOwnThread {
  public:
   explicit WindowOnItsOwnThread(REFCLSID clsid) : m_thread([this, clsid] { Run(clsid); }) { m_ready.get_future().wait(); }

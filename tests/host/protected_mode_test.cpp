@@ -22,15 +22,11 @@ BOOL WINAPI Refuse(HINTERNET, DWORD, LPVOID, DWORD) { return SetLastError(ERROR_
 class ProtectedModeTest : public testing::Test, protected BrowserWindow {
  protected:
   void SetUp() override {
-    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
-    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
-    ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, kOwn, "", "", 0}));
+    ASSERT_TRUE(Start(kOwn));
     ReplaceIntegrityLevel(Low), ReplaceInternetSetOption(Refuse);
     m_folder.WriteList(Loopback(m_first.Port()) + "- One<br />" + Loopback(m_second.Port()) + "- Two<br />");
     CComPtr<IDeskBand> band;
     ASSERT_EQ(CComCreator<CquillbarBand>::CreateInstance(nullptr, IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
-    ASSERT_TRUE(Create());
     ASSERT_EQ(m_host.Open(m_frame.m_hWnd, band), S_OK);
   }
   void TearDown() override {

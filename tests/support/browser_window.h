@@ -101,6 +101,15 @@ class BrowserWindow {
     return Face() + " | " + Label() + " | " + Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") +
            " | " + ProxyInUse();
   }
+  // A LAN connection (none dials up) on the user's own proxy, or direct; the band's proxy switched off;
+  // COM started for this thread, and the frame made.
+  bool Start(const char* ownProxy = nullptr) {
+    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+    testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", ownProxy != nullptr);
+    if (ownProxy) testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", ownProxy);
+    testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
+    return SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) && Create();
+  }
   bool Create() {
     return m_frame.CreateEx(0, AfxPlainWindowClass(), "Quillmask band host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                             {0, 0, 1100, 140}, nullptr, 0);
