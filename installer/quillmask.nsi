@@ -10,8 +10,8 @@
 ;
 ; Installs per machine: the three programs into Program Files\Quillmask, the band registered by its
 ; own DllRegisterServer, the broker's elevation policy, "AppPath", the uninstaller and its Add or
-; Remove Programs entry. Installing again upgrades in place and keeps the list file and the settings. /S installs and uninstalls
-; without a window.
+; Remove Programs entry. Installing again upgrades in place and keeps the list file and the settings.
+; /S installs and uninstalls without a window.
 
 Unicode true
 !if "${ARCH}" == "x64"
