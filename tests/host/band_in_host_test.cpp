@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <future>
+#include <memory>
 #include <optional>
 #include <thread>
 #include "build_config.h"
@@ -18,6 +19,7 @@
 #include "tests/support/install_folder.h"
 #include "tests/support/loopback.h"
 #include "tests/support/message_box_answerer.h"
+#include "tests/support/program_run.h"
 #include "tests/support/registry.h"
 #include "toolbar/proxy_choice.h"
 
@@ -325,31 +327,25 @@ struct TaskWindow final : CWnd {
 class WindowOnItsOwnThread {
  public:
   explicit WindowOnItsOwnThread(REFCLSID clsid) : m_thread([this, clsid] { Run(clsid); }) { m_ready.get_future().wait(); }
-  ~WindowOnItsOwnThread() { PostThreadMessageA(m_threadId, WM_QUIT, 0, 0), m_thread.join(); }
+  ~WindowOnItsOwnThread() { PostMessageA(m_tasks.m_hWnd, WM_QUIT, 0, 0), m_thread.join(); }
   std::string Do(const std::function<void(BrowserWindow&)>& action) {
     std::string said;
     std::function<void()> task = [&] { said = m_window->Said([&] { action(*m_window); }); };
-    SendMessageA(m_tasks.m_hWnd, WM_APP, 0, reinterpret_cast<LPARAM>(&task));
-    return said;
+    return SendMessageA(m_tasks.m_hWnd, WM_APP, 0, reinterpret_cast<LPARAM>(&task)), said;
   }
 
  private:
   void Run(REFCLSID clsid) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    {
-      BrowserWindow window;
-      EXPECT_TRUE(window.Create() && m_tasks.CreateEx(0, AfxPlainWindowClass(), "", WS_POPUP, {}, nullptr, 0));
-      EXPECT_EQ(window.m_host.Open(window.m_frame.m_hWnd, clsid), S_OK);
-      m_window = &window, m_threadId = GetCurrentThreadId();
-      m_ready.set_value();
-      for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) DispatchMessageA(&msg);
-      m_tasks.DestroyWindow(), window.m_host.Close();
-    }
-    CoUninitialize();
+    auto window = std::make_unique<BrowserWindow>();
+    EXPECT_TRUE(window->Create() && m_tasks.CreateEx(0, AfxPlainWindowClass(), "", WS_POPUP, {}, nullptr, 0));
+    EXPECT_EQ(window->m_host.Open(window->m_frame.m_hWnd, clsid), S_OK);
+    m_window = window.get(), m_ready.set_value();
+    for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) DispatchMessageA(&msg);
+    m_tasks.DestroyWindow(), window.reset(), CoUninitialize();
   }
   TaskWindow m_tasks;
   BrowserWindow* m_window = nullptr;
-  DWORD m_threadId = 0;
   std::promise<void> m_ready;
   std::thread m_thread;
 };
@@ -384,40 +380,8 @@ TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxy
   EXPECT_EQ(other.Do([](BrowserWindow& w) { EXPECT_EQ(w.Face(), "Enable 1"); }), "");
 }
 
-// The browser in a process of its own (band_host.exe) with its band open; gone with the object.
-class BrowserProcess {
- public:
-  BrowserProcess() {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    std::string command = "\"" + PathBesideProgram("band_host.exe") + "\"";
-    EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process));
-    for (int i = 0; i < 200 && !m_toolBar; ++i, Sleep(50)) EnumWindows(FindOwnFrame, reinterpret_cast<LPARAM>(this));
-  }
-  ~BrowserProcess() {
-    PostMessageA(m_frame, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(m_process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(m_process.hProcess, 1);
-    CloseHandle(m_process.hProcess), CloseHandle(m_process.hThread);
-  }
-  HWND ToolBar() const { return m_toolBar; }
-  bool ToggleInUse() const { return SendMessageA(m_toolBar, TB_GETBITMAP, kToggle, 0) == 0; }
-
- private:
-  static BOOL CALLBACK FindOwnFrame(HWND window, LPARAM self) {
-    auto* const browser = reinterpret_cast<BrowserProcess*>(self);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != browser->m_process.dwProcessId) return TRUE;
-    browser->m_frame = window;
-    browser->m_toolBar = FindWindowExA(window, nullptr, "ToolbarWindow32", nullptr);
-    return !browser->m_toolBar;
-  }
-  PROCESS_INFORMATION m_process = {};
-  HWND m_frame = nullptr, m_toolBar = nullptr;
-};
-
-// A window of another process shows the proxy in use after this one switched it off: a click there
-// catches up, leaving the user's own proxy as it is.
+// A window of another process (band_host.exe) shows the proxy in use after this one switched it off:
+// a click there catches up, leaving the user's own proxy as it is.
 TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwitch) {
   LoopbackListener proxy;
   const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
@@ -425,30 +389,24 @@ TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwi
   Open(live + "- Here<br />");
   Pick(0, false);
   EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
-  BrowserProcess other;
-  ASSERT_TRUE(other.ToolBar());
-  EXPECT_TRUE(other.ToggleInUse());
-  EXPECT_EQ(LabelOf(other.ToolBar()), "Your IP is: " + live);
-  EXPECT_EQ(Said([&] { Click(kToggle); }), "");
-  EXPECT_EQ(State(), Off(own));
-  ASSERT_TRUE(ClickAt(other.ToolBar(), ButtonMiddle(kToggle))) << "no box keeps it waiting";
-  EXPECT_FALSE(other.ToggleInUse());
-  EXPECT_EQ(LabelOf(other.ToolBar()), Label());
+  std::string other;  // its toggle's image and its label, before and after its click
+  EXPECT_TRUE(RunToEnd("\"" + PathBesideProgram("band_host.exe") + "\"", [&](const ProgramRun& run) {
+    const HWND bar = run.windows.empty() ? nullptr : FindWindowExA(run.windows[0], nullptr, "ToolbarWindow32", nullptr);
+    if (!bar || !other.empty()) return;
+    const auto look = [bar] { return std::to_string(SendMessageA(bar, TB_GETBITMAP, kToggle, 0)) + " " + LabelOf(bar); };
+    other = look();
+    EXPECT_EQ(Said([&] { Click(kToggle); }), "");
+    EXPECT_TRUE(ClickAt(bar, ButtonMiddle(kToggle))) << "no box keeps it waiting";
+    other += " | " + look();
+    PostMessageA(run.windows[0], WM_CLOSE, 0, 0);
+  }).ended);
+  EXPECT_EQ(other, "0 Your IP is: " + live + " | 1 " + Label());
   EXPECT_EQ(State(), Off(own));
 }
 
-// Runs `action` once, from a timer, as soon as the toolbar waits for a proxy test (its box disabled).
-thread_local std::function<void()> t_whileTesting;
-thread_local HWND t_testingBox = nullptr;
-void CALLBACK OnTestingTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (IsWindowEnabled(t_testingBox)) return;
-  KillTimer(nullptr, timer);
-  t_whileTesting();
-}
-void WhileTesting(HWND proxyBox, std::function<void()> action) {
-  t_whileTesting = std::move(action), t_testingBox = proxyBox;
-  SetTimer(nullptr, 0, 50, OnTestingTimer);
-}
+// From a timer, until it says it is done: a test's action while the toolbar waits for a proxy test.
+thread_local std::function<bool()> t_untilDone;
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) { t_untilDone() && KillTimer(nullptr, timer); }
 
 // The browser closes the window while the toolbar waits: in a box, or in the proxy test (of a proxy
 // that drops the connection: meanwhile the toolbar takes no command and shows the wait cursor, and
@@ -493,7 +451,8 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
     testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", c.closeUp ? "10.0.0.1:80" : "");
     Open(c.proxy + "- There<br />");
     int boxes = 0;
-    if (!c.closeAtBox) WhileTesting(ProxyBox(), whileTesting);
+    t_untilDone = [&, box = ProxyBox()] { return !IsWindowEnabled(box) && (whileTesting(), true); };
+    if (!c.closeAtBox) SetTimer(nullptr, 0, 50, OnTimer);
     const std::string said = Said([&] { Pick(0, c.closeUp), c.closeUp ? void() : Click(kToggle); }, false, [&] {
       if (++boxes == c.closeAtBox) PostMessageA(later.m_hWnd, WM_APP, 0, reinterpret_cast<LPARAM>(&closeWindow));
     });
