@@ -6,10 +6,8 @@
 #include "build_config.h"
 #include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
-#include "framework/wnd.h"
-#include "host/band_host.h"
 #include "host/server_registration.h"
-#include "tests/support/install_folder.h"
+#include "tests/support/browser_window.h"
 #include "tests/support/program_run.h"
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmask";
@@ -127,45 +125,34 @@ TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   EXPECT_EQ(OpenedAddresses(), std::vector<std::string>{"http://" QUILLMASK_POLL_HOST "/quillmask/poll.html"});
 }
 
-// The band cannot write its toolbar value: the installation fails by its exit code, leaving nothing.
-TEST_F(InstallerTest, AFailedRegistrationInstallsNothing) {
+// The band cannot write its toolbar value (the toolbar list is locked): a first installation fails by
+// its exit code leaving nothing; an upgrade fails so too, keeping the installation it found registered
+// and working.
+TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsThePreviousInstallation) {
+  const auto failingSetup = [] {
+    testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kToolbarKey);
+    const ProgramRun run = RunSetup();
+    EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windowsShown.empty()) << run.exitCode;
+  };
   if (testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) {  // an earlier test's installation
     ASSERT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
   }
-  ProgramRun run;
-  {
-    testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kToolbarKey);
-    run = RunSetup();
-  }
-  EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windowsShown.empty()) << run.exitCode;
+  failingSetup();
   EXPECT_FALSE(Exists(kFolder));
   EXPECT_FALSE(testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || testreg::KeyExists(HKEY_CLASSES_ROOT, kProgId));
   EXPECT_FALSE(testreg::GetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath"));
-}
 
-// An upgrade whose registration fails (here: the toolbar list is locked) keeps the installation it
-// found registered and working, and fails by its exit code.
-TEST_F(InstallerTest, AFailedUpgradeKeepsThePreviousInstallationWorking) {
   Install();
-  ProgramRun run;
-  {
-    testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kToolbarKey);
-    run = RunSetup();
-  }
-  EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windowsShown.empty()) << run.exitCode;
+  failingSetup();
   for (const char* file : {"quillbar.dll", "quillstop.exe", "quillbroker.exe", "uninstall.exe"}) {
     EXPECT_TRUE(Exists(kFolder + file) && !Exists(kFolder + file + ".old")) << file;
   }
   EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation") + "\\", kFolder);
-  ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   {
-    CWnd frame;
-    BandHost browser;
+    BrowserWindow browser;
     CLSID clsid = {};
-    ASSERT_TRUE(frame.CreateEx(0, AfxPlainWindowClass(), "browser", WS_OVERLAPPEDWINDOW, {0, 0, 1100, 140}, nullptr, 0));
-    ASSERT_EQ(FindBandClsid(&clsid), S_OK);
-    EXPECT_EQ(browser.Open(frame.m_hWnd, clsid), S_OK) << "the band opens";
-    EXPECT_EQ(browser.Close(), S_OK);
+    ASSERT_TRUE(browser.Start() && FindBandClsid(&clsid) == S_OK);
+    EXPECT_EQ(browser.m_host.Open(browser.m_frame.m_hWnd, clsid), S_OK) << "the band opens";
   }
   CoUninitialize();
 }
