@@ -2,9 +2,7 @@
 // where Wine keeps it. (Nothing connects to these proxies: the band tests them before it asks.)
 #include <windows.h>
 #include <gtest/gtest.h>
-#include "connection/connection_options.h"
 #include "host/server_registration.h"
-#include "tests/support/browser_window.h"
 #include "tests/support/program_run.h"
 
 const std::string kBroker = PathBesideProgram("quillbroker.exe");
@@ -19,15 +17,11 @@ DWORD Broker(const std::string& arguments) {
 class BrokerTest : public testing::Test {
  protected:
   void SetUp() override {
-    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
-    ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, kOwn, "<local>", "", 0}));
+    StartLanConnection(kOwn);
     // An entry after a line break begins with it: its address is not a proxy address.
     m_folder.WriteList("127.0.0.1:8001- One<br />127.0.0.1:8002 - Two<br />\r\n127.0.0.1:8003- Three<br />");
   }
-  // "<ActiveIP> <Enabled> | <the proxy in use>"
-  static std::string State() {
-    return Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") + " | " + ProxyInUse();
-  }
+  static std::string State() { return SwitchState() + " | " + ProxyInUse(); }
   InstallFolder m_folder{"broker"};
 };
 

@@ -16,16 +16,16 @@
 constexpr char kAutoDial[] = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
 using Calls = std::vector<std::string>;
 
-using Stored = std::map<DWORD, std::string>;  // a connection's options by number (numbers in decimal)
+using Options = std::map<DWORD, std::string>;  // a connection's options by number (numbers in decimal)
 Calls g_calls;  // a line per call: "LAN F3 S10.0.0.1:80 Blocal" (the options by letter), "changed", "refresh"
-std::map<std::string, Stored> g_stored;  // each connection's options, as WinINet keeps them: "LAN", "'dial-up name'"
+std::map<std::string, Options> g_stored;  // each connection's options, as WinINet keeps them: "LAN", "'dial-up name'"
 std::string g_refused;                   // the connection whose writes WinINet refuses
 
 std::string Connection(const INTERNET_PER_CONN_OPTION_LISTA* list) {
   return list->pszConnection ? "'" + std::string(list->pszConnection) + "'" : "LAN";
 }
 bool IsText(DWORD id) { return id >= INTERNET_PER_CONN_PROXY_SERVER && id <= INTERNET_PER_CONN_AUTOCONFIG_URL; }
-Stored AsStored(const ConnectionOptions& o) {
+Options AsStored(const ConnectionOptions& o) {
   return {{INTERNET_PER_CONN_FLAGS, std::to_string(o.flags)}, {INTERNET_PER_CONN_PROXY_SERVER, o.proxyServer},
           {INTERNET_PER_CONN_PROXY_BYPASS, o.proxyBypass}, {INTERNET_PER_CONN_AUTOCONFIG_URL, o.autoConfigUrl},
           {INTERNET_PER_CONN_AUTODISCOVERY_FLAGS, std::to_string(o.autoDiscoveryFlags)}};
@@ -68,11 +68,6 @@ BOOL WINAPI FakeQueryOption(HINTERNET internet, DWORD option, LPVOID buffer, LPD
 }
 
 void SetActiveIP(const char* proxy) { testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", proxy); }
-std::string State() {  // "<ActiveIP> <Enabled>"
-  const auto enabled = testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled");
-  return testreg::GetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP").value_or("") + " " +
-         (enabled ? std::to_string(*enabled) : "");
-}
 bool OwnKept() {
   return testreg::KeyExists(HKEY_CURRENT_USER, "Software\\Quillmask\\OwnConnectionSettings\\LAN") ||
          testreg::KeyExists(HKEY_CURRENT_USER, "Software\\Quillmask\\OwnConnectionSettings\\DialUp");
@@ -147,12 +142,12 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
     ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
     ASSERT_TRUE(SetConnectionOptions("10.0.0.2:81", ChangeNotice::AfterEachWrite, ProxySwitch::Over));
     ASSERT_TRUE(SetConnectionOptions("10.0.0.3:82"));
-    EXPECT_EQ(State(), "10.0.0.3:82 1");
+    EXPECT_EQ(SwitchState(), "10.0.0.3:82 1");
     ASSERT_TRUE(DisableConnectionProxy());
     EXPECT_EQ(g_stored["LAN"], AsStored(own));
     EXPECT_EQ(g_stored["'My ISP'"], AsStored(dialUpOwn));
     EXPECT_FALSE(OwnKept()) << "forgotten once given back";
-    EXPECT_EQ(State(), " 0");
+    EXPECT_EQ(SwitchState(), " 0");
   }
   // Switched off elsewhere meanwhile, a switch-over puts nothing in.
   SetLastError(0);
@@ -196,13 +191,13 @@ TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(g_stored["'My ISP'"], AsStored(own)) << "the first connection's write is taken back";
   EXPECT_FALSE(OwnKept()) << "nothing kept for a change that failed";
-  EXPECT_EQ(State(), " ");
+  EXPECT_EQ(SwitchState(), " ");
   // A refused switch-off fails too, and keeps the user's options and the state for the next attempt.
   g_refused.clear();
   ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
   g_refused = "LAN";
   EXPECT_FALSE(DisableConnectionProxy());
-  EXPECT_EQ(State(), "10.0.0.1:80 1");
+  EXPECT_EQ(SwitchState(), "10.0.0.1:80 1");
   g_refused.clear();
   EXPECT_TRUE(DisableConnectionProxy());
   EXPECT_EQ(g_stored["LAN"], AsStored(own));

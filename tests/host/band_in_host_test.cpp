@@ -9,7 +9,6 @@
 #include <optional>
 #include <thread>
 #include "build_config.h"
-#include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
@@ -285,11 +284,11 @@ TEST_F(BandInHostTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfIt
 TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
   LoopbackListener first, second;
   const std::string one = Loopback(first.Port()), two = Loopback(second.Port());
-  const ConnectionOptions own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0};
+  const std::string own = "127.0.0.1:3128";
   // Where the user's state lands: the user's key, its low-integrity copy, only the band's memory.
   for (const char* stateKey : {kSettingsKey, kLowIntegritySettingsKey, static_cast<const char*>(nullptr)}) {
     ClearUserState();
-    ASSERT_TRUE(WriteConnectionOptions(nullptr, own));
+    StartLanConnection(own.c_str());
     testreg::ReadOnlyKey machine(HKEY_LOCAL_MACHINE, kSettingsKey);
     std::optional<testreg::ReadOnlyKey> user, low;
     if (stateKey != kSettingsKey) user.emplace(HKEY_CURRENT_USER, kSettingsKey);
@@ -306,7 +305,7 @@ TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
       Click(kToggle);
     });
     EXPECT_EQ(proxies + " " + ProxyInUse(),
-              one + " " + two + " Your IP is: " + two + " " + own.proxyServer);
+              one + " " + two + " Your IP is: " + two + " " + own);
     EXPECT_EQ(Face() + " " + Icons(said), "Enable 1 iiiii");
     if (!stateKey) continue;
     EXPECT_EQ(Stored(stateKey, "UpdateProxy") + " " + Stored(stateKey, "Enabled"), "1 0") << stateKey;
@@ -355,7 +354,7 @@ class WindowOnItsOwnThread {
 TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxyBack) {
   LoopbackListener first, second;
   const std::string one = Loopback(first.Port()), two = Loopback(second.Port()), own = "10.20.30.40:3128";
-  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, own, "<local>", "", 0}));
+  StartLanConnection(own.c_str());
   Open(one + "- One<br />" + two + "- Two<br />");
   WindowOnItsOwnThread other(m_clsid);
   const std::string asking = Box('i', Asking(two, "Two")), success = Box('i', kProxyConnectedText);
@@ -385,7 +384,7 @@ TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxy
 TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwitch) {
   LoopbackListener proxy;
   const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
-  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, own, "", "", 0}));
+  StartLanConnection(own.c_str());
   Open(live + "- Here<br />");
   Pick(0, false);
   EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");

@@ -6,7 +6,6 @@
 #include "band/quillbar_band.h"
 #include "broker/broker_client.h"
 #include "broker/integrity_level.h"
-#include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
 #include "connection/internet_option_seam.h"
 #include "host/server_registration.h"
@@ -54,8 +53,7 @@ TEST_F(ProtectedModeTest, SwitchesReachTheUsersSettingsThroughTheBrokerAndQuills
   Pick(0, false);
   EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
   EXPECT_TRUE(RunToEnd("\"" + PathBesideProgram("quillstop.exe") + "\" /S").ended);
-  EXPECT_EQ(Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") + " " + ProxyInUse(),
-            " 0 " + std::string(kOwn));
+  EXPECT_EQ(SwitchState() + " " + ProxyInUse(), " 0 " + std::string(kOwn));
 }
 
 // A broker that is missing, or refuses (a typed proxy is in no list), changes nothing: the band says so.

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <fstream>
 #include "build_config.h"
-#include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
 #include "host/server_registration.h"
 #include "tests/support/browser_window.h"
@@ -81,8 +80,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyOverride", "<local>");
   testreg::SetString(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "ActiveIP", "");
   // The user's own proxy, then Quillmask's switched on as the toolbar does it.
-  testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
-  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
+  StartLanConnection("127.0.0.1:3128");
   ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
   Write(UserListFile(), "127.0.0.1:8003- User's copy<br />");  // the band's, when the folder was read-only
 

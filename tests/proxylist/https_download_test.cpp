@@ -43,7 +43,7 @@ class HttpsDownloadTest : public testing::Test {
   void SetUp() override {
     ASSERT_NE(Port("good"), "0") << "the TLS fixture is not running";
     std::ofstream(FixtureFile("www/sortedproxylist.txt"), std::ios::binary) << kServedList;
-    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+    StartLanConnection();
   }
   void TearDown() override { DisableConnectionProxy(); }
 

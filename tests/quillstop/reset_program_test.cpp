@@ -3,7 +3,6 @@
 #include <shellapi.h>
 #include <gtest/gtest.h>
 #include "build_config.h"
-#include "connection/connection_options.h"
 #include "connection/connection_proxy.h"
 #include "host/server_registration.h"
 #include "tests/support/install_folder.h"
@@ -18,7 +17,7 @@ class ResetProgramTest : public testing::Test {
  protected:
   void SetUp() override {
     RecordOpenedAddresses();
-    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+    StartLanConnection();
     ClearUserState();
   }
   void TearDown() override { ClearUserState(); }
@@ -73,7 +72,7 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
 // The user's own proxy, kept when the toolbar switched its own on, is what quillstop gives back.
 // Where it may not write the settings it says so (when someone is there to see it), then asks.
 TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
-  ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
+  StartLanConnection("127.0.0.1:3128");
   ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
   {
     testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
@@ -89,7 +88,7 @@ TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
 TEST_F(ResetProgramTest, WithoutACopyLeavesAProxyThatIsNotTheToolbars) {
   for (const char* active : {"", "127.0.0.1:9999", "127.0.0.1:3128"}) {
     ClearUserState();
-    ASSERT_TRUE(WriteConnectionOptions(nullptr, {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "127.0.0.1:3128", "", "", 0}));
+    StartLanConnection("127.0.0.1:3128");
     testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", active);
     EXPECT_TRUE(Run("/S").ended);
     EXPECT_EQ(ProxyInUse(), std::string(active) == "127.0.0.1:3128" ? "direct" : "127.0.0.1:3128") << active;

@@ -20,10 +20,6 @@ inline std::string Asking(const std::string& address, const std::string& from) {
   return "Press Ok to start testing selected proxy:\n" + address + "\nfrom " + from +
          ". This may take a few seconds\nPlease wait...";
 }
-inline std::string Stored(const char* key, const char* name) {
-  const auto dword = testreg::GetDword(HKEY_CURRENT_USER, key, name);
-  return dword ? std::to_string(*dword) : testreg::GetString(HKEY_CURRENT_USER, key, name).value_or("");
-}
 // One answered box as "<icon><text>|", the icon 'i' for information and '!' for an error.
 inline std::string Box(char icon, const std::string& text) { return icon + text + "|"; }
 inline std::string Icons(const std::string& said) {
@@ -92,21 +88,15 @@ class BrowserWindow {
     return text + (" " + std::to_string(SendMessageA(ToolBar(), TB_GETBITMAP, kToggle, 0)));
   }
   std::string Label() const { return LabelOf(ToolBar()); }
-  static std::string LabelOf(HWND toolBar) {
-    char label[64] = {};
-    return GetWindowTextA(GetDlgItem(toolBar, 102), label, sizeof(label)), label;
-  }
+  static std::string LabelOf(HWND toolBar) { return TextOf(GetDlgItem(toolBar, 102)); }
   // "<toggle> | <label> | <ActiveIP> <Enabled> | <the proxy in use, as WinINet stored it>"
   std::string State() const {
-    return Face() + " | " + Label() + " | " + Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled") +
-           " | " + ProxyInUse();
+    return Face() + " | " + Label() + " | " + SwitchState() + " | " + ProxyInUse();
   }
   // A LAN connection (none dials up) on the user's own proxy, or direct; the band's proxy switched off;
   // COM started for this thread, and the frame made.
   bool Start(const char* ownProxy = nullptr) {
-    testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
-    testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", ownProxy != nullptr);
-    if (ownProxy) testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", ownProxy);
+    StartLanConnection(ownProxy);
     testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
     return SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) && Create();
   }

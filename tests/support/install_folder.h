@@ -40,12 +40,24 @@ inline void ClearUserState() {
   RemoveDirectoryA(userList.substr(0, userList.rfind('\\')).c_str());
 }
 
+// The user's LAN connection (none dials up) on the user's own proxy, or direct.
+inline void StartLanConnection(const char* ownProxy = nullptr) {
+  testreg::DeleteValue(HKEY_CURRENT_USER, kInternetSettings, "EnableAutodial");
+  testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", ownProxy != nullptr);
+  if (ownProxy) testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", ownProxy);
+}
 // The proxy the user's LAN connection uses, as Wine stores it: its "ProxyServer" while "ProxyEnable"
 // is 1, else "direct".
 inline std::string ProxyInUse() {
   if (testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable") != 1u) return "direct";
   return testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer").value_or("<none>");
 }
+// A value of the user's, a number in decimal ("" when missing); and "<ActiveIP> <Enabled>".
+inline std::string Stored(const char* key, const char* name) {
+  const auto dword = testreg::GetDword(HKEY_CURRENT_USER, key, name);
+  return dword ? std::to_string(*dword) : testreg::GetString(HKEY_CURRENT_USER, key, name).value_or("");
+}
+inline std::string SwitchState() { return Stored(kSettingsKey, "ActiveIP") + " " + Stored(kSettingsKey, "Enabled"); }
 
 class InstallFolder {
  public:

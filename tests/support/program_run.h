@@ -8,13 +8,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/install_folder.h"
-#include "tests/support/registry.h"
-
-inline std::string TextOf(HWND window) {
-  char text[512] = {};
-  GetWindowTextA(window, text, sizeof(text));
-  return text;
-}
+#include "tests/support/message_box_answerer.h"
 
 struct ProgramRun {
   bool ended = false;  // the program and every process it started ended within a minute
