@@ -149,10 +149,6 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
     EXPECT_FALSE(OwnKept()) << "forgotten once given back";
     EXPECT_EQ(SwitchState(), " 0");
   }
-  // Switched off elsewhere meanwhile, a switch-over puts nothing in.
-  SetLastError(0);
-  EXPECT_FALSE(SetConnectionOptions("10.0.0.2:81", ChangeNotice::AfterEachWrite, ProxySwitch::Over));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_STATE));
   // Settings the user changed while the toolbar's proxy was on stand.
   ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
   const ConnectionOptions changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
