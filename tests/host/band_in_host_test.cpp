@@ -92,12 +92,6 @@ class BandInHostTest : public testing::Test, protected BrowserWindow {
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
   }
-  static std::string On(const std::string& proxy, const char* toggle = "Disable 0") {
-    return toggle + (" | Your IP is: " + proxy + " | " + proxy + " 1 | " + proxy);
-  }
-  static std::string Off(const std::string& inUse = "direct") {
-    return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | " + inUse;
-  }
 
   InstallFolder m_folder{"host"};
   CLSID m_clsid = {};

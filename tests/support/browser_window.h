@@ -90,8 +90,11 @@ class BrowserWindow {
   std::string Label() const { return LabelOf(ToolBar()); }
   static std::string LabelOf(HWND toolBar) { return TextOf(GetDlgItem(toolBar, 102)); }
   // "<toggle> | <label> | <ActiveIP> <Enabled> | <the proxy in use, as WinINet stored it>"
-  std::string State() const {
-    return Face() + " | " + Label() + " | " + SwitchState() + " | " + ProxyInUse();
+  std::string State() const { return Face() + " | " + Label() + " | " + SwitchState() + " | " + ProxyInUse(); }
+  // The State() of a window with `proxy` switched on; or with it off, the user's own proxy in use.
+  static std::string On(const std::string& proxy) { return "Disable 0 | Your IP is: " + proxy + " | " + proxy + " 1 | " + proxy; }
+  static std::string Off(const std::string& own = "direct") {
+    return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | " + own;
   }
   // A LAN connection (none dials up) on the user's own proxy, or direct; the band's proxy switched off;
   // COM started for this thread, and the frame made.
