@@ -67,7 +67,6 @@ BOOL WINAPI FakeQueryOption(HINTERNET internet, DWORD option, LPVOID buffer, LPD
   return TRUE;
 }
 
-void SetActiveIP(const char* proxy) { testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", proxy); }
 bool OwnKept() {
   return testreg::KeyExists(HKEY_CURRENT_USER, "Software\\Quillmask\\OwnConnectionSettings\\LAN") ||
          testreg::KeyExists(HKEY_CURRENT_USER, "Software\\Quillmask\\OwnConnectionSettings\\DialUp");

@@ -3,30 +3,18 @@
 #include <windows.h>
 #include <shlguid.h>
 #include <gtest/gtest.h>
-#include <atomic>
 #include <future>
 #include <memory>
 #include <optional>
 #include <thread>
 #include "build_config.h"
 #include "connection/connection_proxy.h"
-#include "framework/wnd.h"
-#include "host/band_host.h"
 #include "host/server_registration.h"
 #include "tests/support/browser_window.h"
 #include "tests/support/gui_objects.h"
-#include "tests/support/install_folder.h"
 #include "tests/support/loopback.h"
-#include "tests/support/message_box_answerer.h"
 #include "tests/support/program_run.h"
-#include "tests/support/registry.h"
 #include "toolbar/proxy_choice.h"
-
-// This build's quillbar.dll, registered as the installer does before any test of the process runs.
-class Registration final : public testing::Environment {
-  void SetUp() override { ASSERT_EQ(RegisterServer(PathBesideProgram("quillbar.dll")), S_OK); }
-};
-const testing::Environment* const kRegistration = testing::AddGlobalTestEnvironment(new Registration);
 
 // A site as the browser gives a band: its window (may be none) and, with `services`, the browser's
 // services (here without a browser). `broken` fails every query with E_UNEXPECTED.
@@ -54,7 +42,8 @@ struct Site final : IInputObjectSite, IOleWindow, IServiceProvider {
 
 class BandInHostTest : public testing::Test, protected BrowserWindow {
  protected:
-  void SetUp() override {
+  void SetUp() override {  // with this build's quillbar.dll registered as the installer does
+    ASSERT_EQ(RegisterServer(PathBesideProgram("quillbar.dll")), S_OK);
     ASSERT_TRUE(Start());
     ASSERT_EQ(FindBandClsid(&m_clsid), S_OK);
   }
@@ -100,12 +89,12 @@ class BandInHostTest : public testing::Test, protected BrowserWindow {
 TEST_F(BandInHostTest, OpensInARowOfItsActualHeightWithItsControls) {
   testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "LocalIP", "stale");
   Open("1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />(null)<br />");
+  const long answered = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS;
   DESKBANDINFO info = {};
-  info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS | DBIM_BKCOLOR;
+  info.dwMask = answered | DBIM_BKCOLOR;
   ASSERT_EQ(m_host.DeskBand()->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, &info), S_OK);
   EXPECT_EQ(std::vector<long>({info.ptMinSize.x, info.ptMinSize.y, info.ptActual.y, static_cast<long>(info.dwMask)}),
-            std::vector<long>({700, 24, 25, DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE |
-                                                 DBIM_MODEFLAGS}));
+            std::vector<long>({700, 24, 25, answered}));
   EXPECT_EQ(m_host.DeskBand()->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, nullptr), E_INVALIDARG);
 
   const HWND toolBar = ToolBar(), label = GetDlgItem(toolBar, 102);
@@ -277,8 +266,7 @@ TEST_F(BandInHostTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfIt
 // user's own. The toolbar works all the same, and switching off gives the user's own proxy back.
 TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
   LoopbackListener first, second;
-  const std::string one = Loopback(first.Port()), two = Loopback(second.Port());
-  const std::string own = "127.0.0.1:3128";
+  const std::string one = Loopback(first.Port()), two = Loopback(second.Port()), own = "127.0.0.1:3128";
   // Where the user's state lands: the user's key, its low-integrity copy, only the band's memory.
   for (const char* stateKey : {kSettingsKey, kLowIntegritySettingsKey, static_cast<const char*>(nullptr)}) {
     ClearUserState();
@@ -298,8 +286,7 @@ TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
       Click(kUpdate);
       Click(kToggle);
     });
-    EXPECT_EQ(proxies + " " + ProxyInUse(),
-              one + " " + two + " Your IP is: " + two + " " + own);
+    EXPECT_EQ(proxies + " " + ProxyInUse(), one + " " + two + " Your IP is: " + two + " " + own);
     EXPECT_EQ(Face() + " " + Icons(said), "Enable 1 iiiii");
     if (!stateKey) continue;
     EXPECT_EQ(Stored(stateKey, "UpdateProxy") + " " + Stored(stateKey, "Enabled"), "1 0") << stateKey;

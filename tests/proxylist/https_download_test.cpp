@@ -14,8 +14,7 @@ std::string FixtureFile(const std::string& name) { return WindowsPathFromUnix(st
 
 // The port of "tinyproxy" or of a server of tls-fixture; "0" when the fixture is not running.
 std::string Port(const std::string& peer) {
-  std::istringstream ports(peer == "tinyproxy" ? "tinyproxy " + ReadBytes(FixtureFile("tinyproxy/port"))
-                                               : ReadBytes(FixtureFile("ports")));
+  std::istringstream ports(ReadBytes(FixtureFile("ports")) + " tinyproxy " + ReadBytes(FixtureFile("tinyproxy/port")));
   std::string name, port;
   while (ports >> name >> port && name != peer) {}
   return name == peer ? port : "0";
@@ -23,15 +22,12 @@ std::string Port(const std::string& peer) {
 
 std::string ListAddressOn(const std::string& server) { return "https://localhost:" + Port(server) + kListPath; }
 
-// What a log of the fixture gains from the watch's making on.
+// What a log of the fixture gains from the watch's making on. The peer logs on a thread of its own,
+// possibly after the client has already given up on it: Shows() gives it a while.
 struct LogWatch {
   std::string path;
   size_t start = ReadBytes(path).size();
-  std::string Gained() const {
-    const std::string log = ReadBytes(path);
-    return log.substr(std::min(start, log.size()));
-  }
-  // The peer logs on a thread of its own, possibly after the client has already given up on it.
+  std::string Gained() const { return ReadBytes(path).substr(start); }
   bool Shows(const std::string& text) const {
     for (int tries = 0; tries < 50 && Gained().find(text) == std::string::npos; ++tries) Sleep(100);
     return Gained().find(text) != std::string::npos;

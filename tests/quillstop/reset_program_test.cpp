@@ -5,7 +5,6 @@
 #include "build_config.h"
 #include "connection/connection_proxy.h"
 #include "host/server_registration.h"
-#include "tests/support/install_folder.h"
 #include "tests/support/program_run.h"
 
 const std::string kProgram = PathBesideProgram("quillstop.exe");

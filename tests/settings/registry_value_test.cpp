@@ -3,7 +3,6 @@
 #include "settings/registry_value.h"
 #include "settings/user_keys.h"
 #include "tests/support/install_folder.h"
-#include "tests/support/registry.h"
 
 constexpr char kKey[] = "Software\\QuillmaskTest", kLowKey[] = "Software\\AppDataLow\\Software\\QuillmaskTest";
 constexpr char kNumber[] = "Software\\QuillmaskTest\\Number";
