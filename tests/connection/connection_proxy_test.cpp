@@ -57,12 +57,10 @@ BOOL WINAPI FakeQueryOption(HINTERNET internet, DWORD option, LPVOID buffer, LPD
   for (DWORD i = 0; i < list->dwOptionCount; ++i) {
     INTERNET_PER_CONN_OPTIONA& o = list->pOptions[i];
     const std::string& value = g_stored[Connection(list)][o.dwOption];
-    if (!IsText(o.dwOption)) {
-      o.Value.dwValue = std::strtoul(value.c_str(), nullptr, 10);
-    } else {  // WinINet hands out texts in GlobalAlloc'ed memory, and an empty one as none
-      o.Value.pszValue = nullptr;
-      if (!value.empty()) o.Value.pszValue = std::strcpy(static_cast<char*>(GlobalAlloc(0, value.size() + 1)), value.c_str());
-    }
+    const auto copy = [&] { return std::strcpy(static_cast<char*>(GlobalAlloc(0, value.size() + 1)), value.c_str()); };
+    // WinINet hands out texts in GlobalAlloc'ed memory, and an empty one as none.
+    if (IsText(o.dwOption)) o.Value.pszValue = value.empty() ? nullptr : copy();
+    else o.Value.dwValue = std::strtoul(value.c_str(), nullptr, 10);
   }
   return TRUE;
 }

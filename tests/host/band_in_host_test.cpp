@@ -341,9 +341,7 @@ TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxy
   const std::string asking = Box('i', Asking(two, "Two")), success = Box('i', kProxyConnectedText);
   std::vector<std::string> said;  // by the other window, while this one shows a box
   const auto meanwhile = [&](std::vector<std::function<void(BrowserWindow&)>> actions) {
-    return [&, actions] {
-      if (said.size() < actions.size()) said.push_back(other.Do(actions[said.size()]));
-    };
+    return [&, actions] { if (said.size() < actions.size()) said.push_back(other.Do(actions[said.size()])); };
   };
   // While this window asks before its test, the other switches on; while it tells its success, the
   // other (seeing the proxy in use) switches over.
@@ -399,10 +397,7 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
   TaskWindow later;
   ASSERT_TRUE(later.CreateEx(0, AfxPlainWindowClass(), "", WS_POPUP, {}, nullptr, 0));
   std::vector<HRESULT> unloadable;  // as the browser closed the window: the band's command still runs
-  std::function<void()> closeWindow = [&] {
-    m_host.Close(), m_frame.DestroyWindow();
-    unloadable.push_back(CanUnloadNow());
-  };
+  std::function<void()> closeWindow = [&] { m_host.Close(), m_frame.DestroyWindow(), unloadable.push_back(CanUnloadNow()); };
   std::string duringTest;
   std::thread other;
   const auto whileTesting = [&] {
@@ -424,9 +419,7 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
   ExpectNoGuiObjectsLeft(5, 6, [&](int i) {
     const Case& c = cases[i % 6];
     SCOPED_TRACE(i);
-    if (!m_frame.m_hWnd) {
-      ASSERT_TRUE(Create());
-    }
+    ASSERT_TRUE(m_frame.m_hWnd || Create());
     testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", c.closeUp);
     testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", c.closeUp ? "10.0.0.1:80" : "");
     Open(c.proxy + "- There<br />");

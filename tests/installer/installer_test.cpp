@@ -87,7 +87,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   const ProgramRun run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
   EXPECT_TRUE(run.ended && run.windowsShown.empty()) << "a silent uninstall waits for nobody, asks nothing";
   EXPECT_EQ(ProxyInUse(), "127.0.0.1:3128");
-  EXPECT_FALSE(Exists(kFolder) || Exists(UserListFile().substr(0, UserListFile().rfind('\\'))));
+  EXPECT_FALSE(Exists(kFolder) || Exists(UserCopyFolder()));
   for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{{HKEY_LOCAL_MACHINE, kSettingsKey},
            {HKEY_CURRENT_USER, kSettingsKey}, {HKEY_CURRENT_USER, kLowIntegritySettingsKey},
            {HKEY_LOCAL_MACHINE, kUninstallKey}, {HKEY_LOCAL_MACHINE, kElevationPolicyKey}, {HKEY_CLASSES_ROOT, "CLSID\\" + clsid}, {HKEY_CLASSES_ROOT, kProgId},

@@ -60,7 +60,7 @@ TEST_F(ProxyListLoaderTest, FillsTheBoxFromTheFileInItsOrderByteForByteWithoutDo
   std::string file = "1.2.3.4:80- US<br />\r\n5.6.7.8:3128- DE<br />(null)<br />(NULL)<br /> (null)<br /><br />" + withNul;
   for (int i = 0; i < 2000; ++i) file += "<br />10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ":80- N";
   m_folder.WriteList(file + "<br />unterminated rest");
-  CreateDirectoryA(UserListFile().substr(0, UserListFile().rfind('\\')).c_str(), nullptr);
+  CreateDirectoryA(UserCopyFolder().c_str(), nullptr);
   std::ofstream{UserListFile()};  // an empty copy of the user's does not hide the list
   TestHttpServer server({"9.9.9.9:1- never<br />"});
   const Items items = LoadItems(server.ListAddress());
@@ -90,13 +90,12 @@ TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCo
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder.Path() + "missing folder\\quillbar.dll");
   RequestUpdate();
   TestHttpServer server({"a:1- X<br />b:2- Y<br />"});
-  const std::string userFolder = UserListFile().substr(0, UserListFile().rfind('\\'));
   {
     testreg::ReadOnlyKey machine(HKEY_LOCAL_MACHINE, kSettingsKey);
-    std::ofstream(userFolder) << "a file where the user's folder would be";
+    std::ofstream(UserCopyFolder()) << "a file where the user's folder would be";
     EXPECT_EQ(LoadItems(server.ListAddress()), (Items{"a:1- X", "b:2- Y"})) << "no folder takes it: filled all the same";
     EXPECT_EQ(UpdateProxy(), 1u);
-    DeleteFileA(userFolder.c_str());
+    DeleteFileA(UserCopyFolder().c_str());
     for (int window = 0; window < 2; ++window) {  // the second reads the user's copy instead of downloading
       EXPECT_EQ(LoadItems(server.ListAddress()), (Items{"a:1- X", "b:2- Y"}));
       EXPECT_EQ(ReadBytes(UserListFile()), "a:1- X<br />b:2- Y<br />");

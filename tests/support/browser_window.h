@@ -11,7 +11,6 @@
 #include "host/band_host.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/message_box_answerer.h"
-#include "tests/support/registry.h"
 
 inline constexpr UINT kToggle = 32768, kHelp = 32775, kUpdate = 32776;
 
@@ -28,7 +27,6 @@ inline std::string Icons(const std::string& said) {
   return icons;
 }
 
-// A browser window with the band: its frame, and what the user sees of the band and does to it.
 class BrowserWindow {
  public:
   HWND ToolBar() const { return m_host.BandWindow(); }

@@ -24,20 +24,19 @@ inline std::string ReadBytes(const std::string& path) {  // a whole file, byte f
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// The user's own copy of the list (in the local application data folder).
-inline std::string UserListFile() {
+// The user's own copy of the list, in the local application data folder.
+inline std::string UserCopyFolder() {
   char folder[MAX_PATH] = {};
   SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-  return std::string(folder) + "\\Quillmask\\sortedproxylist.txt";
+  return std::string(folder) + "\\Quillmask";
 }
+inline std::string UserListFile() { return UserCopyFolder() + "\\sortedproxylist.txt"; }
 
 // Removes what the toolbar keeps for the user: the user's settings keys (also the low-integrity
 // copy, and what the process keeps in memory) and the user's list copy.
 inline void ClearUserState() {
   EXPECT_TRUE(DeleteUserKey(kSettingsKey));
-  const std::string userList = UserListFile();
-  DeleteFileA(userList.c_str());
-  RemoveDirectoryA(userList.substr(0, userList.rfind('\\')).c_str());
+  DeleteFileA(UserListFile().c_str()), RemoveDirectoryA(UserCopyFolder().c_str());
 }
 
 // The user's LAN connection (none dials up) on the user's own proxy, or direct.
@@ -69,8 +68,7 @@ class InstallFolder {
     ClearUserState();
     testreg::DeleteKey(HKEY_LOCAL_MACHINE, kSettingsKey);
     testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_path);
-    // A list in place: a toolbar made here never reaches for the build's list server, which the
-    // tests do not own.
+    // A list in place: a toolbar made here never reaches for the build's list server (not the tests').
     WriteList("127.0.0.1:9- Nowhere<br />");
   }
   ~InstallFolder() {
