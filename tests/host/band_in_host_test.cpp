@@ -386,10 +386,9 @@ TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwi
 thread_local std::function<bool()> t_untilDone;
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) { t_untilDone() && KillTimer(nullptr, timer); }
 
-// The browser closes the window while the toolbar waits: in a box, or in the proxy test (of a proxy
-// that drops the connection: meanwhile the toolbar takes no command and shows the wait cursor, and
-// its thread answers messages, another thread's too). Nothing more is switched or shown for the
-// window, and the band goes with all it had once its command is over.
+// The browser closes the window while the toolbar waits: in a box, or in the proxy test of a proxy that
+// drops the connection (meanwhile the toolbar takes no command, shows the wait cursor and answers other
+// threads). Nothing more is switched or shown, and the band goes with all it had once its command is over.
 TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNothingBehind) {
   LoopbackListener proxy;
   SynDroppingListener dropping;

@@ -123,9 +123,8 @@ TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   EXPECT_EQ(OpenedAddresses(), std::vector<std::string>{"http://" QUILLMASK_POLL_HOST "/quillmask/poll.html"});
 }
 
-// The band cannot write its toolbar value (the toolbar list is locked): a first installation fails by
-// its exit code leaving nothing; an upgrade fails so too, keeping the installation it found registered
-// and working.
+// The band cannot write its toolbar value (the toolbar list is locked): a first installation fails by its
+// exit code leaving nothing; an upgrade fails so too, keeping the installation it found registered and working.
 TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsThePreviousInstallation) {
   const auto failingSetup = [] {
     testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kToolbarKey);

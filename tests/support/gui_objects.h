@@ -14,9 +14,8 @@ inline BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
   return EnumChildWindows(window, CountWindow, counter), TRUE;
 }
 
-// Wine's GetGuiResources is a stub that answers 0: GDI objects are the used entries of the GDI handle
-// table of 0x10000 entries (the PEB's GdiSharedHandleTable, Wine's layout), USER objects the windows
-// of the calling thread, children included.
+// Wine's GetGuiResources answers 0: GDI objects are the used entries of the PEB's GdiSharedHandleTable
+// (0x10000 entries, Wine's layout), USER objects the windows of the calling thread, children included.
 inline std::pair<long, long> CountGuiObjects() {
   long gdi = 0, user = 0;
   EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&user));

@@ -32,8 +32,8 @@ inline std::string UserCopyFolder() {
 }
 inline std::string UserListFile() { return UserCopyFolder() + "\\sortedproxylist.txt"; }
 
-// Removes what the toolbar keeps for the user: the user's settings keys (also the low-integrity
-// copy, and what the process keeps in memory) and the user's list copy.
+// Removes what the toolbar keeps for the user: the settings keys (the low-integrity copy and what the
+// process keeps in memory too) and the list copy.
 inline void ClearUserState() {
   EXPECT_TRUE(DeleteUserKey(kSettingsKey));
   DeleteFileA(UserListFile().c_str()), RemoveDirectoryA(UserCopyFolder().c_str());
@@ -45,8 +45,7 @@ inline void StartLanConnection(const char* ownProxy = nullptr) {
   testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", ownProxy != nullptr);
   if (ownProxy) testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", ownProxy);
 }
-// The proxy the user's LAN connection uses, as Wine stores it: its "ProxyServer" while "ProxyEnable"
-// is 1, else "direct".
+// The proxy the user's LAN connection uses, as Wine stores it ("direct" unless "ProxyEnable" is 1).
 inline std::string ProxyInUse() {
   if (testreg::GetDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable") != 1u) return "direct";
   return testreg::GetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer").value_or("<none>");

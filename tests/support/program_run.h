@@ -51,8 +51,7 @@ inline ProgramRun RunToEnd(std::string commandLine, const std::function<void(con
 }
 
 #ifdef RECORD_BROWSER_SCRIPT  // the tests that use them define where (see quillmask_recording_browser)
-// The shell's browser is a script that notes each address it is asked to open, one per line (see
-// quillmask_recording_browser); nothing noted yet.
+// The shell's browser: a script noting each address it is asked to open (quillmask_recording_browser).
 inline void RecordOpenedAddresses() {
   DeleteFileA(WindowsPathFromUnix(OPENED_ADDRESSES_FILE).c_str());
   testreg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", "Browsers", RECORD_BROWSER_SCRIPT);
