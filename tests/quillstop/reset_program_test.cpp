@@ -19,7 +19,6 @@ class ResetProgramTest : public testing::Test {
     StartLanConnection();
     ClearUserState();
   }
-  void TearDown() override { ClearUserState(); }
 
   // Runs quillstop with `arguments`, noting each box it shows in m_shown: an error box, closed, or
   // the question with the proxy in use while it is asked, checked as the user sees it and answered.
