@@ -10,7 +10,7 @@ constexpr char kOwn[] = "10.20.30.40:3128";
 
 DWORD Broker(const std::string& arguments) {
   const ProgramRun run = RunToEnd("\"" + kBroker + "\" " + arguments);
-  EXPECT_TRUE(run.ended && run.windowsShown.empty()) << arguments;
+  EXPECT_TRUE(run.ended && run.windows.empty()) << arguments;
   return run.exitCode;
 }
 

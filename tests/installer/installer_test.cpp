@@ -31,7 +31,7 @@ class InstallerTest : public testing::Test {
   static ProgramRun RunSetup() { return RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S"); }
   static void Install() {
     const ProgramRun run = RunSetup();
-    ASSERT_TRUE(run.ended && run.exitCode == 0 && run.windowsShown.empty()) << run.exitCode;
+    ASSERT_TRUE(run.ended && run.exitCode == 0 && run.windows.empty()) << run.exitCode;
   }
 };
 
@@ -85,7 +85,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   Write(UserListFile(), "127.0.0.1:8003- User's copy<br />");  // the band's, when the folder was read-only
 
   const ProgramRun run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
-  EXPECT_TRUE(run.ended && run.windowsShown.empty()) << "a silent uninstall waits for nobody, asks nothing";
+  EXPECT_TRUE(run.ended && run.windows.empty()) << "a silent uninstall waits for nobody, asks nothing";
   EXPECT_EQ(ProxyInUse(), "127.0.0.1:3128");
   EXPECT_FALSE(Exists(kFolder) || Exists(UserCopyFolder()));
   for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{{HKEY_LOCAL_MACHINE, kSettingsKey},
@@ -129,11 +129,10 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsTh
   const auto failingSetup = [] {
     testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kToolbarKey);
     const ProgramRun run = RunSetup();
-    EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windowsShown.empty()) << run.exitCode;
+    EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windows.empty()) << run.exitCode;
   };
-  if (testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) {  // an earlier test's installation
-    ASSERT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
-  }
+  ASSERT_TRUE(!testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||  // else an earlier test's installation goes
+              RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
   failingSetup();
   EXPECT_FALSE(Exists(kFolder));
   EXPECT_FALSE(testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || testreg::KeyExists(HKEY_CLASSES_ROOT, kProgId));

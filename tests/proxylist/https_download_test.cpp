@@ -67,9 +67,7 @@ TEST_F(HttpsDownloadTest, TrustedServersListFillsTheBoxAndThroughTheSystemProxyO
 TEST_F(HttpsDownloadTest, EachCertificateProblemFailsTheDownloadAndKeepsTheOldList) {
   for (const std::string peer : {"untrusted", "wrong-name", "expired", "revoked", "no-crl", "tamper"}) {
     SCOPED_TRACE(peer);
-    if (peer == "tamper") {
-      ASSERT_TRUE(SetConnectionOptions(("127.0.0.1:" + Port(peer)).c_str()));
-    }
+    ASSERT_TRUE(peer != "tamper" || SetConnectionOptions(("127.0.0.1:" + Port(peer)).c_str()));
     const LogWatch seen{FixtureFile(peer + ".log")};
     testreg::DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt");  // no waiting after the last failure
     EXPECT_EQ(Update(ListAddressOn(peer == "tamper" ? "good" : peer)), kOldItems);

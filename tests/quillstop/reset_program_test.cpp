@@ -28,6 +28,7 @@ class ResetProgramTest : public testing::Test {
     return RunToEnd("\"" + kProgram + "\" " + arguments, [&](const ProgramRun& run) {
       const HWND box = FindWindowA("#32770", nullptr), yes = GetDlgItem(box, IDOK);
       if (!box || std::count(run.windows.begin(), run.windows.end(), box) == 0 || !seen.insert(box).second) return;
+      EXPECT_EQ(TextOf(box), "Quillmask");
       if (FindWindowExA(box, nullptr, nullptr, kProxyNotRemovedText)) {
         m_shown.push_back("error");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -60,7 +61,7 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
     ASSERT_TRUE(SetConnectionOptions("127.0.0.1:3128"));
     const ProgramRun run = Run(arguments, answer);
     EXPECT_TRUE(run.ended && run.exitCode == 0) << run.exitCode;
-    EXPECT_EQ(run.windowsShown, std::vector<std::string>(shown.size(), "Quillmask"));
+    EXPECT_EQ(run.windows.size(), shown.size());
     EXPECT_EQ(m_shown, shown);
     EXPECT_EQ(ProxyInUse(), "direct");
   }
@@ -74,7 +75,7 @@ TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
   {
     testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
-    EXPECT_TRUE(Run("/S").windowsShown.empty());
+    EXPECT_TRUE(Run("/S").windows.empty());
     EXPECT_TRUE(Run("").ended);
     EXPECT_EQ(m_shown, (std::vector<std::string>{"error", "question, proxy 127.0.0.1:9999"}));
   }

@@ -13,8 +13,7 @@
 struct ProgramRun {
   bool ended = false;  // the program and every process it started ended within a minute
   DWORD exitCode = STILL_ACTIVE;
-  std::vector<std::string> windowsShown;  // titles of the windows that came up meanwhile, in order
-  std::vector<HWND> windows;              // and the windows
+  std::vector<HWND> windows;  // the windows that came up meanwhile, in order
 };
 
 // Runs `commandLine` until it and every process it started have ended (an uninstaller hands over to
@@ -36,7 +35,7 @@ inline ProgramRun RunToEnd(std::string commandLine, const std::function<void(con
     Sleep(50);
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
       if (IsWindowVisible(window) && seen.insert(window).second) {
-        run.windows.push_back(window), run.windowsShown.push_back(TextOf(window));
+        run.windows.push_back(window);
       }
     }
     if (whileRunning) whileRunning(run);
