@@ -17,10 +17,6 @@ constexpr char kElevationPolicyKey[] =
 const std::string kFolder = std::string(getenv("ProgramFiles")) + "\\Quillmask\\";  // where it installs
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-void Write(const std::string& path, const std::string& bytes) {
-  CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 std::string String(HKEY root, const std::string& key, const char* name = "") {
   return testreg::GetString(root, key.c_str(), name).value_or("<none>");
 }
@@ -57,7 +53,7 @@ TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) 
   const DWORD kb = testreg::GetDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize").value_or(0);
   EXPECT_TRUE(kb > 1000 && kb < 100000) << kb << " KB";
 
-  Write(kFolder + "sortedproxylist.txt", "127.0.0.1:8002- Kept<br />");
+  std::ofstream(kFolder + "sortedproxylist.txt", std::ios::binary) << "127.0.0.1:8002- Kept<br />";
   testreg::SetString(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid + "\\Stale").c_str(), "", "from an older version");
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP", "127.0.0.1 [Local IP]");
   testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 0);
@@ -82,7 +78,8 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   // The user's own proxy, then Quillmask's switched on as the toolbar does it.
   StartLanConnection("127.0.0.1:3128");
   ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
-  Write(UserListFile(), "127.0.0.1:8003- User's copy<br />");  // the band's, when the folder was read-only
+  CreateDirectoryA(UserCopyFolder().c_str(), nullptr);  // the band's copy, when the folder was read-only
+  std::ofstream(UserListFile(), std::ios::binary) << "127.0.0.1:8003- User's copy<br />";
 
   const ProgramRun run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
   EXPECT_TRUE(run.ended && run.windows.empty()) << "a silent uninstall waits for nobody, asks nothing";

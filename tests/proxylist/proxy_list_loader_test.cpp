@@ -38,7 +38,7 @@ TEST(FetchProxyListTest, NormalisesAWhole2xxAnswerElseGivesTheEmptyTextInTimeAns
     EXPECT_EQ(GetUrlCacheEntryInfoA(server.ListAddress().c_str(), nullptr, &size) ? 0 : GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
   }
   DestroyWindow(window);
-  EXPECT_EQ(FetchProxyList("http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/list.txt"), "");
+  EXPECT_EQ(FetchProxyList("http://" + Loopback(ClosedLoopbackPort()) + "/list.txt"), "");
   EXPECT_EQ(FetchProxyList("not an address"), "");
 }
 

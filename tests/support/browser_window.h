@@ -14,7 +14,6 @@
 
 inline constexpr UINT kToggle = 32768, kHelp = 32775, kUpdate = 32776;
 
-inline std::string Loopback(unsigned short port) { return "127.0.0.1:" + std::to_string(port); }
 inline std::string Asking(const std::string& address, const std::string& from) {
   return "Press Ok to start testing selected proxy:\n" + address + "\nfrom " + from +
          ". This may take a few seconds\nPlease wait...";

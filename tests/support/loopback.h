@@ -7,6 +7,7 @@
 #include <thread>
 #include "tests/support/loopback_socket.h"
 
+inline std::string Loopback(unsigned short port) { return "127.0.0.1:" + std::to_string(port); }
 inline bool WaitReadable(SOCKET s, int timeoutMs) {
   fd_set set;
   FD_ZERO(&set);
@@ -42,10 +43,7 @@ class TestHttpServer : public LoopbackListener {
   };
   explicit TestHttpServer(Response response) : m_response(std::move(response)), m_thread([this] { Serve(); }) {}
   ~TestHttpServer() { m_stopping = true, m_thread.join(); }
-  // The list's address on this server.
-  std::string ListAddress() const {
-    return "http://127.0.0.1:" + std::to_string(Port()) + "/services/nimbus/proxy/sortedproxylist.txt";
-  }
+  std::string ListAddress() const { return "http://" + Loopback(Port()) + "/services/nimbus/proxy/sortedproxylist.txt"; }
   int Requests() const { return m_requests; }  // received so far
 
  private:
