@@ -77,10 +77,6 @@ class ConnectionWriterTest : public testing::Test {
     ReplaceInternetSetOption(FakeSetOption);
     ReplaceInternetQueryOption(FakeQueryOption);
   }
-  void TearDown() override {
-    ClearUserState();
-    Configure(std::nullopt, std::nullopt, nullptr);
-  }
   static void Configure(std::optional<DWORD> enableAutodial, std::optional<DWORD> noNetAutodial, const char* dialUp) {
     for (const auto& [name, value] : {std::pair{"EnableAutodial", enableAutodial}, {"NoNetAutodial", noNetAutodial}}) {
       value ? testreg::SetDword(HKEY_CURRENT_USER, kInternetSettings, name, *value)

@@ -157,7 +157,6 @@ TEST_F(BandInHostTest, EnableTestsAndPutsInThePickedProxyAndDisableTakesItOut) {
   EXPECT_EQ(Said(toggle, false, [&] { faces.push_back(Face()); }), asking + Box('i', kProxyConnectedText));
   EXPECT_EQ(faces, (std::vector<std::string>{"Disable 0", "Disable 0"}));
   EXPECT_EQ(State(), On(live));
-  EXPECT_TRUE(BoxHasFocus());
 
   EXPECT_EQ(Said(toggle, true), Box('!', kProxyNotRemovedText));
   EXPECT_EQ(State(), On(live));

@@ -41,7 +41,6 @@ class HttpsDownloadTest : public testing::Test {
     std::ofstream(FixtureFile("www/sortedproxylist.txt"), std::ios::binary) << kServedList;
     StartLanConnection();
   }
-  void TearDown() override { DisableConnectionProxy(); }
 
   // Fills a box from `address` as a user's "Update list" does.
   static Items Update(const std::string& address) { return RequestUpdate(), LoadItems(address); }
