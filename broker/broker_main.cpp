@@ -37,9 +37,8 @@ BrokerResult SwitchTo(const BrokerRequest& request) {
   const std::optional<std::string> list = ReadStoredList();
   if (!list) return BrokerResult::NoList;
   if (!ListOffers(*list, request.proxy)) return BrokerResult::NotInList;
-  const bool over = request.kind == BrokerRequestKind::SwitchOver;
-  if (SetConnectionOptions(request.proxy.c_str(), over ? ChangeNotice::AfterEachWrite : ChangeNotice::AfterLastWrite,
-                           over ? ProxySwitch::Over : ProxySwitch::On)) {
+  const ProxySwitch kind = request.kind == BrokerRequestKind::SwitchOver ? ProxySwitch::Over : ProxySwitch::On;
+  if (SetConnectionOptions(request.proxy.c_str(), NoticeFor(kind), kind)) {
     return BrokerResult::Done;
   }
   return GetLastError() == ERROR_INVALID_STATE ? BrokerResult::NotSwitchedOn : BrokerResult::Refused;

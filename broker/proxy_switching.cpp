@@ -17,8 +17,7 @@ bool Switched(BrokerResult result) {
 }  // namespace
 
 bool SwitchProxyOn(const char* proxy, ProxySwitch kind) {
-  const ChangeNotice notice = kind == ProxySwitch::Over ? ChangeNotice::AfterEachWrite : ChangeNotice::AfterLastWrite;
-  if (!WritesThroughBroker()) return SetConnectionOptions(proxy, notice, kind);
+  if (!WritesThroughBroker()) return SetConnectionOptions(proxy, NoticeFor(kind), kind);
   const BrokerRequestKind request = kind == ProxySwitch::Over ? BrokerRequestKind::SwitchOver : BrokerRequestKind::SwitchOn;
   return Switched(AskBroker({request, proxy ? proxy : ""}, WhileWaiting::HandleAllMessages, kBrokerSwitchTimeoutMs));
 }

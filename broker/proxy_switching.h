@@ -7,7 +7,6 @@
 
 #include "connection/connection_proxy.h"
 
-// On or over to `proxy`; a switch-over tells running WinINet clients after each connection's write,
-// as the proxy selection flow does.
+// On or over to `proxy`, telling running WinINet clients as NoticeFor(kind) says.
 bool SwitchProxyOn(const char* proxy, ProxySwitch kind);
 bool SwitchProxyOff();

@@ -22,6 +22,12 @@ enum class ProxySwitch {
          // off, nothing changes and the result is false with ERROR_INVALID_STATE
 };
 
+// How a switch of the toolbar tells running WinINet clients: a switch-over (the proxy selection
+// flow) after each connection's write, a switch-on once after the last.
+constexpr ChangeNotice NoticeFor(ProxySwitch kind) {
+  return kind == ProxySwitch::Over ? ChangeNotice::AfterEachWrite : ChangeNotice::AfterLastWrite;
+}
+
 // Makes `proxy` ("host:port", passed on unchanged) the proxy of the chosen connections, with the
 // bypass list "local", and records it as the toolbar's state ("ActiveIP" and "Enabled" 1), in one
 // step under the ProxySwitchLock. Before the first switch-on the user's own options of each

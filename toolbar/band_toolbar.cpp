@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <exdisp.h>
 
+#include "broker/proxy_switching.h"
 #include "build_config.h"
 #include "connection/host_address.h"
 #include "connection/proxy_reachability.h"

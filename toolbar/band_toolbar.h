@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "broker/proxy_switching.h"
+#include "connection/connection_proxy.h"
 #include "framework/controls.h"
 #include "toolbar/command_scope.h"
 #include "toolbar/logo_static.h"
