@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "connection/connection_choice.h"
@@ -31,6 +32,9 @@ struct Connection {
   const char* Name() const { return dialUp ? dialUpName.c_str() : nullptr; }
 };
 
+// The default dial-up connection's name, chosen or not; empty when there is none.
+std::string DefaultDialUpName() { return RegistryString(kDefaultInternetPath, std::string(), false, HKEY_LOCAL_MACHINE); }
+
 // The connections chosen from Windows' automatic-dialling values, dial-up first. The values are
 // read afresh on every call.
 std::vector<Connection> ChosenConnections() {
@@ -39,7 +43,7 @@ std::vector<Connection> ChosenConnections() {
   const ::ChosenConnections chosen = ChooseConnections(enableAutodial, noNetAutodial);
   std::vector<Connection> connections;
   if (chosen.dialUp) {
-    connections.push_back({true, RegistryString(kDefaultInternetPath, std::string(), false, HKEY_LOCAL_MACHINE)});
+    connections.push_back({true, DefaultDialUpName()});
   }
   if (chosen.lan) connections.push_back({false, std::string()});
   return connections;
@@ -143,6 +147,15 @@ bool TakeProxyOut() {
   return true;
 }
 
+// Every connection the toolbar may have written: the default dial-up connection (if there is one)
+// and the LAN connection, whatever the automatic-dialling values choose now.
+std::vector<Connection> WrittenConnections() {
+  std::vector<Connection> connections;
+  if (std::string name = DefaultDialUpName(); !name.empty()) connections.push_back({true, std::move(name)});
+  connections.push_back({false, std::string()});
+  return connections;
+}
+
 // Runs `operation`; memory running out is told to the debugger and fails it.
 template <typename Operation>
 bool Guarded(Operation operation, const char* allocationFailure) {
@@ -163,4 +176,24 @@ bool SetConnectionOptions(const char* proxy, ChangeNotice notice, ProxySwitch ki
 
 bool DisableConnectionProxy() {
   return Guarded(TakeProxyOut, "failed to allocat memory in DisableConnectionProxy()");
+}
+
+std::vector<std::string> ToolbarProxies() {
+  std::vector<std::string> proxies = {ToolbarProxy()};
+  for (const Connection& connection : WrittenConnections()) {
+    if (const std::optional<KeptSettings> kept = LoadOwnSettings(connection.Name())) proxies.push_back(kept->toolbarProxy);
+  }
+  return proxies;
+}
+
+bool ToolbarProxyLeftIn(std::vector<std::string> proxies) {
+  for (std::string& proxy : ToolbarProxies()) proxies.push_back(std::move(proxy));
+  for (const Connection& connection : WrittenConnections()) {
+    ConnectionOptions now;
+    if (!QueryConnectionOptions(connection.Name(), now)) return true;
+    for (const std::string& proxy : proxies) {
+      if (UsesProxy(now, proxy)) return true;
+    }
+  }
+  return false;
 }

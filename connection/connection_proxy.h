@@ -2,6 +2,9 @@
 // connection, the default dial-up connection, or both (see ChooseConnections).
 #pragma once
 
+#include <string>
+#include <vector>
+
 // What the callers tell the user (caption "Quillmask", an error icon) when WinINet refused to write
 // the connections' settings: the proxy was not put in, or is still in use.
 constexpr char kProxyNotSetText[] =
@@ -47,3 +50,12 @@ bool SetConnectionOptions(const char* proxy, ChangeNotice notice = ChangeNotice:
 // toolbar's proxy; the copy of a connection not chosen this time stays for a later switch-off.
 // False, with the error in GetLastError, when a write was refused: the toolbar's state then stays.
 bool DisableConnectionProxy();
+
+// The proxies the toolbar may have left in the connections: the one in use and those noted with each
+// kept copy. Read before a switch-off, for ToolbarProxyLeftIn to check it afterwards.
+std::vector<std::string> ToolbarProxies();
+
+// Whether the LAN connection or the default dial-up connection, chosen for a switch-off or not,
+// still routes through one of `proxies` or of ToolbarProxies() as they are now. A connection whose
+// options cannot be read counts as routing through them.
+bool ToolbarProxyLeftIn(std::vector<std::string> proxies);

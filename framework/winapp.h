@@ -13,7 +13,8 @@ class CWinApp {
 
   // Start-up work. TRUE runs the message loop until WM_QUIT; FALSE ends the program at once.
   virtual BOOL InitInstance() = 0;
-  // Shut-down work of a DLL's application object; its result is the module's exit code.
+  // Shut-down work: a program's after InitInstance returned FALSE, its result the exit code; a
+  // DLL's as it is unloaded.
   virtual int ExitInstance() { return 0; }
 
   // The message loop; returns the exit code carried by WM_QUIT.

@@ -3,9 +3,13 @@
 #include <shellapi.h>
 
 #include <cwchar>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "connection/connection_proxy.h"
 #include "framework/message_box.h"
+#include "quillstop/desktop_user.h"
 #include "quillstop/poll_dialog.h"
 
 ResetApp theApp;
@@ -25,17 +29,25 @@ bool SilentSwitchGiven() {
 }  // namespace
 
 BOOL ResetApp::InitInstance() {
+  if (const std::optional<bool> reset = RunAgainAsDesktopUser()) {
+    m_proxyLeftOn = !*reset;
+    return FALSE;
+  }
   const bool asksUser = !SilentSwitchGiven();  // nothing may wait for a person under /S
-  // The proxy goes off before the question, whatever the answer. Out of memory there is no point
-  // in asking; settings that could not be written the user is told of (unless nobody is there to
-  // see it), and then asked.
-  if (!DisableConnectionProxy()) {
-    if (GetLastError() == ERROR_NOT_ENOUGH_MEMORY || !asksUser) return FALSE;
+  // The proxy goes off before the question, whatever the answer. Settings that could not be written
+  // the user is told of (unless nobody is there to see it, or memory ran out); then, and while any
+  // connection still uses the toolbar's proxy, there is nothing to ask about.
+  const std::vector<std::string> toolbarProxies = ToolbarProxies();
+  const bool switchedOff = DisableConnectionProxy();
+  if (!switchedOff && GetLastError() != ERROR_NOT_ENOUGH_MEMORY && asksUser) {
     AfxMessageBox(nullptr, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
   }
-  if (asksUser) {
+  m_proxyLeftOn = !switchedOff || ToolbarProxyLeftIn(toolbarProxies);
+  if (asksUser && !m_proxyLeftOn) {
     PollDialog dialog;
     dialog.DoModal();
   }
   return FALSE;  // no message loop: the program ends here
 }
+
+int ResetApp::ExitInstance() { return m_proxyLeftOn ? 1 : 0; }

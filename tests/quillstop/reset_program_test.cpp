@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include "build_config.h"
 #include "connection/connection_proxy.h"
 #include "host/server_registration.h"
@@ -34,7 +35,7 @@ class ResetProgramTest : public testing::Test {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return;
       }
-      m_shown.push_back("question, proxy " + ProxyInUse());
+      m_shown.push_back(std::string(RunsElevated(box) ? "question" : "question unelevated") + ", proxy " + ProxyInUse());
       EXPECT_TRUE(FindWindowExA(box, nullptr, "Static", "Would you like to help us improve our product by "
                                                         "participating in a short online pool?"));
       EXPECT_EQ(TextOf(yes) + "/" + TextOf(GetDlgItem(box, IDCANCEL)), "Yes/No");
@@ -48,48 +49,63 @@ class ResetProgramTest : public testing::Test {
   std::vector<std::string> m_shown;
 };
 
-// Each run switches the proxy off again, then asks unless given exactly "/S" (as the silent
-// uninstaller does): near misses of it ask as no argument does. Only "Yes" opens the poll page.
+// Each run switches the proxy off again and ends with 0, then asks unless given exactly "/S" (as the
+// silent uninstaller does): near misses of it ask as no argument does. Only "Yes" opens the poll page.
+// Run elevated beneath an unelevated desktop shell, the desktop's user is asked (and any page opens
+// in their browser).
 TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) {
   const std::vector<std::string> asks = {"question, proxy direct"}, silent;
-  const std::tuple<const char*, Answer, std::vector<std::string>> runs[] = {
-      {"/S", {}, silent},                                 {"", {IDCANCEL, BM_CLICK, 0}, asks},   // No
-      {"/s", {IDOK, WM_KEYDOWN, VK_ESCAPE}, asks},       {"/S /S", {0, WM_SYSCOMMAND, SC_CLOSE}, asks},
-      {"", {IDOK, BM_CLICK, 0}, asks}};                                                           // Yes
-  for (const auto& [arguments, answer, shown] : runs) {
-    SCOPED_TRACE(arguments);
+  const std::tuple<const char*, Answer, std::vector<std::string>, bool> runs[] = {
+      {"/S", {}, silent, false},                             {"", {IDCANCEL, BM_CLICK, 0}, asks, false},  // No
+      {"/s", {IDOK, WM_KEYDOWN, VK_ESCAPE}, asks, false},   {"/S /S", {0, WM_SYSCOMMAND, SC_CLOSE}, asks, false},
+      {"", {IDOK, BM_CLICK, 0}, asks, false},                                                              // Yes
+      {"/S", {}, silent, true},                              {"", {IDOK, BM_CLICK, 0}, {"question unelevated, proxy direct"}, true}};
+  for (const auto& [arguments, answer, shown, underShell] : runs) {
+    SCOPED_TRACE(std::string(arguments) + (underShell ? " beneath the desktop's shell" : ""));
     ASSERT_TRUE(SetConnectionOptions("127.0.0.1:3128"));
+    std::optional<DesktopShell> shell;
+    if (underShell) shell.emplace();
     const ProgramRun run = Run(arguments, answer);
     EXPECT_TRUE(run.ended && run.exitCode == 0) << run.exitCode;
     EXPECT_EQ(run.windows.size(), shown.size());
     EXPECT_EQ(m_shown, shown);
     EXPECT_EQ(ProxyInUse(), "direct");
   }
-  EXPECT_EQ(OpenedAddresses(), std::vector<std::string>{"http://" QUILLMASK_POLL_HOST "/quillmask/poll.html"});
+  EXPECT_EQ(OpenedAddresses(), std::vector<std::string>(2, "http://" QUILLMASK_POLL_HOST "/quillmask/poll.html"));
 }
 
 // The user's own proxy, kept when the toolbar switched its own on, is what quillstop gives back.
-// Where it may not write the settings it says so (when someone is there to see it), then asks.
+// Where it may not write the settings it says so (when someone is there to see it), asks nothing and
+// ends with 1, for the uninstaller to keep the toolbar; so too when run for the desktop's user.
 TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   StartLanConnection("127.0.0.1:3128");
   ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
   {
     testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
-    EXPECT_TRUE(Run("/S").windows.empty());
-    EXPECT_TRUE(Run("").ended);
-    EXPECT_EQ(m_shown, (std::vector<std::string>{"error", "question, proxy 127.0.0.1:9999"}));
+    ProgramRun run = Run("/S");
+    EXPECT_TRUE(run.ended && run.exitCode == 1 && run.windows.empty()) << run.exitCode;
+    run = Run("");
+    EXPECT_TRUE(run.ended && run.exitCode == 1) << run.exitCode;
+    EXPECT_EQ(m_shown, std::vector<std::string>{"error"});
+    DesktopShell shell;
+    run = Run("/S");
+    EXPECT_TRUE(run.ended && run.exitCode == 1) << "for the desktop's user: " << run.exitCode;
   }
-  EXPECT_TRUE(Run("").ended);
+  EXPECT_EQ(ProxyInUse(), "127.0.0.1:9999");
+  const ProgramRun run = Run("");
+  EXPECT_TRUE(run.ended && run.exitCode == 0) << run.exitCode;
   EXPECT_EQ(m_shown, std::vector<std::string>{"question, proxy 127.0.0.1:3128"});
 }
 
-// Without a copy kept (an earlier version kept none), only the toolbar's own proxy is switched off.
+// Without a copy kept (an earlier version kept none), only the toolbar's own proxy is switched off;
+// a proxy that is not the toolbar's is no failure.
 TEST_F(ResetProgramTest, WithoutACopyLeavesAProxyThatIsNotTheToolbars) {
   for (const char* active : {"", "127.0.0.1:9999", "127.0.0.1:3128"}) {
     ClearUserState();
     StartLanConnection("127.0.0.1:3128");
     testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", active);
-    EXPECT_TRUE(Run("/S").ended);
+    const ProgramRun run = Run("/S");
+    EXPECT_TRUE(run.ended && run.exitCode == 0) << active << ": " << run.exitCode;
     EXPECT_EQ(ProxyInUse(), std::string(active) == "127.0.0.1:3128" ? "direct" : "127.0.0.1:3128") << active;
   }
 }

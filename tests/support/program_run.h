@@ -49,6 +49,63 @@ inline ProgramRun RunToEnd(std::string commandLine, const std::function<void(con
   return run;
 }
 
+extern "C" BOOL WINAPI SetShellWindow(HWND);
+
+// Whether the process that owns `window` runs elevated.
+inline bool RunsElevated(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  HANDLE token = nullptr;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  if (process && OpenProcessToken(process, TOKEN_QUERY, &token)) {
+    GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
+    CloseHandle(token);
+  }
+  if (process) CloseHandle(process);
+  return elevation.TokenIsElevated != 0;
+}
+
+// The desktop's shell while it lives: Wine's notepad run with this user's unelevated token (as Explorer
+// runs for an administrator whose programs are elevated), its window made the shell window. Wine keeps
+// a process's elevation, but every process is the same user in the same logon session.
+class DesktopShell {
+ public:
+  DesktopShell() {
+    HANDLE own = nullptr, primary = nullptr;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    char program[] = "notepad.exe";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own) &&
+                GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size) &&
+                DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary) &&
+                CreateProcessAsUserA(primary, nullptr, program, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process));
+    for (HANDLE handle : {own, linked.LinkedToken, primary}) if (handle) CloseHandle(handle);
+    WaitForInputIdle(m_process.hProcess, 10000);
+    for (int i = 0; i < 200 && !GetShellWindow(); ++i, Sleep(50)) {
+      for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        if (processId == m_process.dwProcessId && IsWindowVisible(window) && SetShellWindow(window)) break;
+      }
+    }
+    EXPECT_TRUE(GetShellWindow() && !RunsElevated(GetShellWindow())) << "an unelevated shell";
+  }
+  ~DesktopShell() {
+    TerminateProcess(m_process.hProcess, 0);
+    WaitForSingleObject(m_process.hProcess, 10000);
+    CloseHandle(m_process.hProcess), CloseHandle(m_process.hThread);
+  }
+  DesktopShell(const DesktopShell&) = delete;
+  DesktopShell& operator=(const DesktopShell&) = delete;
+
+ private:
+  PROCESS_INFORMATION m_process = {};
+};
+
 #ifdef RECORD_BROWSER_SCRIPT  // the tests that use them define where (see quillmask_recording_browser)
 // The shell's browser: a script noting each address it is asked to open (quillmask_recording_browser).
 inline void RecordOpenedAddresses() {
