@@ -32,6 +32,11 @@ Unicode true
 !define LOW_SETTINGS_KEY "Software\AppDataLow\Software\Quillmask"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmask"
 !define LIST_FILE "sortedproxylist.txt"
+; Who may do what with an installation folder chosen outside Program Files (Program Files' own
+; inherited ACL already says as much): administrators own it, they and SYSTEM change it and all in it,
+; users read and run. Else any user could replace the band every browser loads, the broker the
+; elevation policy starts, or the list the broker trusts.
+!define FOLDER_SECURITY "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
 !define ELEVATION_POLICY_KEY "Software\Microsoft\Internet Explorer\Low Rights\ElevationPolicy\{E72D6036-BC7E-47CA-9383-A032C7306450}"
 
 ; The uninstaller is signed as it is made, so the uninstall.exe written on installing is signed too.
@@ -93,6 +98,38 @@ Function SkipDirectoryOnUpgrade
   ${EndIf}
 FunctionEnd
 
+; Gives $INSTDIR, and what it holds, FOLDER_SECURITY unless it lies in Program Files. The error flag
+; is set when that failed.
+Function SecureFolderOutsideProgramFiles
+  GetFullPathName $0 "$INSTDIR"
+  ${ForEach} $1 1 2 + 1
+    ${If} $1 == 1
+      StrCpy $2 "$PROGRAMFILES\"
+    ${Else}
+      StrCpy $2 "$PROGRAMFILES64\"
+    ${EndIf}
+    StrLen $3 $2
+    StrCpy $3 $0 $3
+    ${If} $3 == $2  ; StrCmp ignores case, as Windows' paths do
+      Return
+    ${EndIf}
+  ${Next}
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${FOLDER_SECURITY}", i 1, *p .r1, p 0) i .r2'
+  ${If} $2 == 0
+    SetErrors
+    Return
+  ${EndIf}
+  System::Call 'advapi32::GetSecurityDescriptorOwner(p r1, *p .r3, *i .r4) i .r2'
+  System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r4, *p .r5, *i .r4) i .r2'
+  ; SE_FILE_OBJECT; OWNER, DACL and PROTECTED_DACL: nothing is inherited from the folder above, and the
+  ; folder's entries pass on to what it holds already.
+  System::Call 'advapi32::SetNamedSecurityInfoW(w r0, i 1, i 0x80000005, p r3, p 0, p r5, p 0) i .r2'
+  System::Call 'kernel32::LocalFree(p r1)'
+  ${If} $2 != 0
+    SetErrors
+  ${EndIf}
+FunctionEnd
+
 ; The programs of an installation. Each step is a macro taking a program's file name.
 !macro ForEachProgram STEP
   !insertmacro ${STEP} quillbar.dll
@@ -124,6 +161,16 @@ FunctionEnd
 
 Section "Quillmask"
   SetOutPath "$INSTDIR"
+  ClearErrors
+  Call SecureFolderOutsideProgramFiles
+  ${If} ${Errors}
+    ${If} $Upgrading != 1
+      SetOutPath "$TEMP"
+      RMDir "$INSTDIR"
+    ${EndIf}
+    MessageBox MB_OK|MB_ICONSTOP "Only administrators could be made the ones who may change the folder $INSTDIR, so Quillmask was not installed." /SD IDOK
+    Abort "The installation folder could not be secured."
+  ${EndIf}
   ${If} $Upgrading == 1
     ; The working installation is set aside, not removed, until the new one is registered. (An
     ; open browser may still hold the old band: a loaded DLL can be renamed, and goes at the next
@@ -182,13 +229,21 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
-  ; quillstop puts the connection's proxy back first, then asks its question; silently it asks
-  ; nothing, so that no one is waited for.
+  ; quillstop puts the connection's proxy back first, for the user whose desktop it is, then asks its
+  ; question; silently it asks nothing, so that no one is waited for. While a connection still uses
+  ; the toolbar's proxy (quillstop's exit code is not 0) everything stays, the user's kept settings
+  ; and the toolbar that can switch the proxy off.
   ${If} ${FileExists} "$INSTDIR\quillstop.exe"
+    ClearErrors
     ${If} ${Silent}
-      ExecWait '"$INSTDIR\quillstop.exe" /S'
+      ExecWait '"$INSTDIR\quillstop.exe" /S' $0
     ${Else}
-      ExecWait '"$INSTDIR\quillstop.exe"'
+      ExecWait '"$INSTDIR\quillstop.exe"' $0
+    ${EndIf}
+    ${If} ${Errors}
+    ${OrIf} $0 != 0
+      MessageBox MB_OK|MB_ICONSTOP "Quillmask was not removed: your Internet connections may still use its proxy. Switch the proxy off in the Quillmask toolbar, then uninstall again." /SD IDOK
+      Abort "The proxy may still be in use; nothing was removed."
     ${EndIf}
   ${EndIf}
 

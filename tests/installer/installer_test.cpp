@@ -25,9 +25,22 @@ std::string String(HKEY root, const std::string& key, const char* name = "") {
 class InstallerTest : public testing::Test {
  protected:
   static ProgramRun RunSetup() { return RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S"); }
+  static void RemoveEarlierInstallation() {
+    ASSERT_TRUE(!testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
+                RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
+  }
   static void Install() {
     const ProgramRun run = RunSetup();
     ASSERT_TRUE(run.ended && run.exitCode == 0 && run.windows.empty()) << run.exitCode;
+  }
+  // The silent uninstaller's own exit code, from a copy run for the installation as NSIS documents
+  // it: the uninstaller proper hands over to such a copy and ends at once.
+  static ProgramRun RunUninstallerCopy() {
+    const std::string copy = std::string(getenv("TEMP")) + "\\uninstall-copy.exe";
+    EXPECT_TRUE(CopyFileA((kFolder + "uninstall.exe").c_str(), copy.c_str(), FALSE));
+    const ProgramRun run = RunToEnd("\"" + copy + "\" /S _?=" + kFolder.substr(0, kFolder.size() - 1));
+    DeleteFileA(copy.c_str());
+    return run;
   }
 };
 
@@ -80,6 +93,16 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
   CreateDirectoryA(UserCopyFolder().c_str(), nullptr);  // the band's copy, when the folder was read-only
   std::ofstream(UserListFile(), std::ios::binary) << "127.0.0.1:8003- User's copy<br />";
+  {  // the settings may not be written: the proxy stays on, so everything stays, and the exit code says so
+    testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
+    const ProgramRun run = RunUninstallerCopy();
+    EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windows.empty()) << run.exitCode;
+    EXPECT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
+  }
+  EXPECT_EQ(ProxyInUse(), "127.0.0.1:9999");
+  EXPECT_TRUE(Exists(kFolder + "quillbar.dll") && Exists(kFolder + "uninstall.exe") && Exists(UserListFile()));
+  EXPECT_EQ(String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID") + String(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP") +
+                String(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), clsid + "127.0.0.1:9999Quillmask (64-bit)") << "nothing removed";
 
   const ProgramRun run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
   EXPECT_TRUE(run.ended && run.windows.empty()) << "a silent uninstall waits for nobody, asks nothing";
@@ -128,8 +151,7 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsTh
     const ProgramRun run = RunSetup();
     EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windows.empty()) << run.exitCode;
   };
-  ASSERT_TRUE(!testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||  // else an earlier test's installation goes
-              RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
+  RemoveEarlierInstallation();
   failingSetup();
   EXPECT_FALSE(Exists(kFolder));
   EXPECT_FALSE(testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || testreg::KeyExists(HKEY_CLASSES_ROOT, kProgId));
@@ -148,4 +170,16 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsTh
     EXPECT_EQ(browser.m_host.Open(browser.m_frame.m_hWnd, clsid), S_OK) << "the band opens";
   }
   CoUninitialize();
+}
+
+// A folder chosen outside Program Files is secured as it is made (Wine's file system keeps no ACL to read
+// back: the calls succeed, and the installation there works and goes).
+TEST_F(InstallerTest, InstallsIntoAFolderChosenOutsideProgramFilesAndRemovesIt) {
+  RemoveEarlierInstallation();
+  const std::string folder = "C:\\Tools\\Quillmask";
+  const ProgramRun run = RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S /D=" + folder);
+  ASSERT_TRUE(run.ended && run.exitCode == 0) << run.exitCode;
+  EXPECT_TRUE(Exists(folder + "\\quillbar.dll") && Exists(folder + "\\uninstall.exe"));
+  EXPECT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
+  EXPECT_FALSE(Exists(folder));
 }
