@@ -51,20 +51,16 @@ inline ProgramRun RunToEnd(std::string commandLine, const std::function<void(con
 
 extern "C" BOOL WINAPI SetShellWindow(HWND);
 
-// Whether the process that owns `window` runs elevated.
-inline bool RunsElevated(HWND window) {
-  DWORD processId = 0;
+inline bool RunsElevated(HWND window) {  // the process that owns `window`
+  DWORD processId = 0, size = 0;
   GetWindowThreadProcessId(window, &processId);
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  HANDLE token = nullptr;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId), token = nullptr;
   TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
   if (process && OpenProcessToken(process, TOKEN_QUERY, &token)) {
-    GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
-    CloseHandle(token);
+    GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size), CloseHandle(token);
   }
   if (process) CloseHandle(process);
-  return elevation.TokenIsElevated != 0;
+  return elevation.TokenIsElevated;
 }
 
 // The desktop's shell while it lives: Wine's notepad run with this user's unelevated token (as Explorer
@@ -83,24 +79,19 @@ class DesktopShell {
                 GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size) &&
                 DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary) &&
                 CreateProcessAsUserA(primary, nullptr, program, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process));
-    for (HANDLE handle : {own, linked.LinkedToken, primary}) if (handle) CloseHandle(handle);
-    WaitForInputIdle(m_process.hProcess, 10000);
+    for (HANDLE handle : {own, linked.LinkedToken, primary, m_process.hThread}) CloseHandle(handle);
     for (int i = 0; i < 200 && !GetShellWindow(); ++i, Sleep(50)) {
       for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
-        if (processId == m_process.dwProcessId && IsWindowVisible(window) && SetShellWindow(window)) break;
+        if (processId == m_process.dwProcessId && IsWindowVisible(window)) SetShellWindow(window);
       }
     }
     EXPECT_TRUE(GetShellWindow() && !RunsElevated(GetShellWindow())) << "an unelevated shell";
   }
   ~DesktopShell() {
-    TerminateProcess(m_process.hProcess, 0);
-    WaitForSingleObject(m_process.hProcess, 10000);
-    CloseHandle(m_process.hProcess), CloseHandle(m_process.hThread);
+    TerminateProcess(m_process.hProcess, 0), WaitForSingleObject(m_process.hProcess, 10000), CloseHandle(m_process.hProcess);
   }
-  DesktopShell(const DesktopShell&) = delete;
-  DesktopShell& operator=(const DesktopShell&) = delete;
 
  private:
   PROCESS_INFORMATION m_process = {};
