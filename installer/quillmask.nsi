@@ -98,22 +98,39 @@ Function SkipDirectoryOnUpgrade
   ${EndIf}
 FunctionEnd
 
-; Gives $INSTDIR, and what it holds, FOLDER_SECURITY unless it lies in Program Files. The error flag
-; is set when that failed.
+; Returns from the function it is in when PATH lies in FOLDER.
+!macro ReturnIfWithin PATH FOLDER
+  StrLen $3 "${FOLDER}\"
+  StrCpy $3 ${PATH} $3
+  ${If} $3 == "${FOLDER}\"  ; StrCmp ignores case, as Windows' paths do
+    Return
+  ${EndIf}
+!macroend
+
+; Makes $INSTDIR and gives it FOLDER_SECURITY, unless it lies in Program Files. Someone else's folder
+; is not made over (the entries would pass on to all it holds): outside Program Files a first
+; installation takes only a new or empty folder. The error flag is set when the folder was refused or
+; could not be secured.
 Function SecureFolderOutsideProgramFiles
+  StrCpy $1 0
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    StrCpy $1 1  ; there already
+  ${EndIf}
+  CreateDirectory "$INSTDIR"
   GetFullPathName $0 "$INSTDIR"
-  ${ForEach} $1 1 2 + 1
-    ${If} $1 == 1
-      StrCpy $2 "$PROGRAMFILES\"
-    ${Else}
-      StrCpy $2 "$PROGRAMFILES64\"
-    ${EndIf}
-    StrLen $3 $2
-    StrCpy $3 $0 $3
-    ${If} $3 == $2  ; StrCmp ignores case, as Windows' paths do
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  !insertmacro ReturnIfWithin $0 "$PROGRAMFILES"
+  !insertmacro ReturnIfWithin $0 "$PROGRAMFILES64"
+  ${If} $Upgrading != 1
+  ${AndIf} $1 == 1
+    System::Call 'shlwapi::PathIsDirectoryEmptyW(w r0) i .r2'
+    ${If} $2 == 0
+      SetErrors
       Return
     ${EndIf}
-  ${Next}
+  ${EndIf}
   System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${FOLDER_SECURITY}", i 1, *p .r1, p 0) i .r2'
   ${If} $2 == 0
     SetErrors
@@ -160,17 +177,16 @@ FunctionEnd
 !macroend
 
 Section "Quillmask"
-  SetOutPath "$INSTDIR"
   ClearErrors
   Call SecureFolderOutsideProgramFiles
   ${If} ${Errors}
     ${If} $Upgrading != 1
-      SetOutPath "$TEMP"
-      RMDir "$INSTDIR"
+      RMDir "$INSTDIR"  ; only if it is empty
     ${EndIf}
-    MessageBox MB_OK|MB_ICONSTOP "Only administrators could be made the ones who may change the folder $INSTDIR, so Quillmask was not installed." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "The folder $INSTDIR could not be made one that only administrators may change (outside Program Files Quillmask needs a new or empty folder), so Quillmask was not installed." /SD IDOK
     Abort "The installation folder could not be secured."
   ${EndIf}
+  SetOutPath "$INSTDIR"
   ${If} $Upgrading == 1
     ; The working installation is set aside, not removed, until the new one is registered. (An
     ; open browser may still hold the old band: a loaded DLL can be renamed, and goes at the next

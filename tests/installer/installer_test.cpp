@@ -173,13 +173,21 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsTh
 }
 
 // A folder chosen outside Program Files is secured as it is made (Wine's file system keeps no ACL to read
-// back: the calls succeed, and the installation there works and goes).
-TEST_F(InstallerTest, InstallsIntoAFolderChosenOutsideProgramFilesAndRemovesIt) {
+// back: the calls succeed, and the installation there works and goes); someone else's is refused.
+TEST_F(InstallerTest, InstallsIntoANewFolderChosenOutsideProgramFilesOnly) {
   RemoveEarlierInstallation();
-  const std::string folder = "C:\\Tools\\Quillmask";
-  const ProgramRun run = RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S /D=" + folder);
+  const auto setup = [](const std::string& folder) {
+    return RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S /D=" + folder);
+  };
+  CreateDirectoryA("C:\\Tools", nullptr);
+  std::ofstream("C:\\Tools\\notes.txt") << "the user's";
+  ProgramRun run = setup("C:\\Tools");
+  EXPECT_TRUE(run.ended && run.exitCode != 0) << run.exitCode;
+  EXPECT_FALSE(Exists("C:\\Tools\\quillbar.dll") || testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(ReadBytes("C:\\Tools\\notes.txt"), "the user's");
+  run = setup("C:\\Tools\\Quillmask");
   ASSERT_TRUE(run.ended && run.exitCode == 0) << run.exitCode;
-  EXPECT_TRUE(Exists(folder + "\\quillbar.dll") && Exists(folder + "\\uninstall.exe"));
+  EXPECT_TRUE(Exists("C:\\Tools\\Quillmask\\quillbar.dll") && Exists("C:\\Tools\\Quillmask\\uninstall.exe"));
   EXPECT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
-  EXPECT_FALSE(Exists(folder));
+  EXPECT_FALSE(Exists("C:\\Tools\\Quillmask"));
 }
