@@ -46,13 +46,6 @@ class TestHttpServer : public LoopbackListener {
   ~TestHttpServer() { m_stopping = true, m_thread.join(); }
   std::string ListAddress() const { return "http://" + Loopback(Port()) + "/services/nimbus/proxy/sortedproxylist.txt"; }
   int Requests() const { return m_requests; }  // received so far
-  // Waits (at most 10 s) until a request has come.
-  bool AwaitRequest() const {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10)) {
-      if (m_requests > 0) return true;
-    }
-    return false;
-  }
   void Release() { m_released = true; }
 
  private:
