@@ -4,11 +4,11 @@ namespace {
 
 // Dispatches what is waiting; false when a WM_QUIT was among it.
 bool DispatchWaiting(WhileWaiting messages) {
-  MSG msg;
   if (messages == WhileWaiting::HandleSentMessages) {
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // sent messages are handled inside
+    AnswerSentMessages();
     return true;
   }
+  MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
@@ -21,6 +21,11 @@ bool DispatchWaiting(WhileWaiting messages) {
 }
 
 }  // namespace
+
+void AnswerSentMessages() {
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // sent messages are handled inside
+}
 
 bool WaitModally(HANDLE handle, DWORD timeoutMs, WhileWaiting messages) {
   const DWORD wakeMask = messages == WhileWaiting::HandleAllMessages ? QS_ALLINPUT : QS_SENDMESSAGE;

@@ -15,3 +15,7 @@ enum class WhileWaiting {
 // without releasing counts, as it is then the waiter's. False when time runs out, the wait fails, or
 // a WM_QUIT arrives (it is posted again, so that the thread's own loop ends as asked).
 bool WaitModally(HANDLE handle, DWORD timeoutMs, WhileWaiting messages);
+
+// Handles what other threads have sent to this thread's windows so far, and nothing posted: for a
+// long piece of work on the browser's thread, between its steps.
+void AnswerSentMessages();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/message_box.h"
+#include "framework/modal_wait.h"
 #include "proxylist/proxy_list_loader.h"
 #include "res/resource.h"
 #include "settings/registry_value.h"
@@ -30,16 +31,21 @@ void InsertProxyItem(CProxyComboBox& box, std::string_view text, int index, std:
 
 // Fills the box as fast as the control allows: room for every item made at once, and each item
 // appended (the ComboBoxEx finds its place at the end at once, while one at the top walks past
-// every item already there).
+// every item already there). A long list does not keep the browser's windows from answering
+// other threads meanwhile.
 class ComboBoxSink final : public ProxyItemSink {
  public:
   explicit ComboBoxSink(CProxyComboBox& box) : m_box(box) {}
   void Append(const std::vector<std::string_view>& texts) override {
+    constexpr size_t kItemsBetweenAnswers = 500;
     size_t bytes = 0;
     for (std::string_view text : texts) bytes += text.size() + 1;
     ::SendMessageA(m_box.GetComboBoxCtrl(), CB_INITSTORAGE, texts.size(), bytes);
     std::string buffer;
-    for (std::string_view text : texts) InsertProxyItem(m_box, text, -1, buffer);
+    for (size_t i = 0; i < texts.size(); ++i) {
+      InsertProxyItem(m_box, texts[i], -1, buffer);
+      if (i % kItemsBetweenAnswers == kItemsBetweenAnswers - 1) AnswerSentMessages();
+    }
   }
 
  private:
