@@ -1,16 +1,21 @@
 // Prints how long the browser takes to open the band (CoCreateInstance, SetSite, GetBandInfo and
-// ShowDW) and to close it again, with the proxy box filled from a list file of 100 and of 10,000
-// entries (no download): median and fastest of repeated runs. Beside them, the time a bare
-// ComboBoxEx of the system takes to be made and filled with as many items. Then how long the band
-// keeps the browser waiting when it must download the list from a server on the build's list host
-// that takes the request and never answers, or answers a byte a second (and again just after that
-// download failed), and the longest time the frame meanwhile left a message sent to it unanswered.
-// Last, Enable on a proxy that drops the connection (as a filtered host does): the time from the
-// confirmation's answer until "UNAVAILABLE PROXY!", and the frame's longest unanswered message.
+// ShowDW) and to close it again, with the proxy box filled from a list file of 100, 1,000 and
+// 10,000 entries (no download): median and fastest of repeated runs. Beside them, the time a bare
+// ComboBoxEx of the system takes to be made and filled with the same items, as fast as it allows.
+// Then a list of 200,000 entries (a hostile or broken one), stored as the list file and served by
+// the list host: the band's opening, the items it shows and the longest time the frame meanwhile
+// left a message sent to it unanswered. Then how long the band keeps the browser waiting when it
+// must download the list from a server on the build's list host that takes the request and never
+// answers, or answers a byte a second (and again just after that download failed). Last, Enable on
+// a proxy that drops the connection (as a filtered host does): the time from the confirmation's
+// answer until "UNAVAILABLE PROXY!", and the frame's longest unanswered message.
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <atomic>
@@ -84,35 +89,46 @@ bool TimeOpenAndClose(HWND frame, REFCLSID clsid, int entries, Timings& timings)
   return true;
 }
 
-// For comparison: the same number of items put into a bare ComboBoxEx of the system's, with no
-// band, list file or wrapper around it (what the window system alone costs).
-void TimeBareComboBox(HWND frame, int entries, Timings& timings) {
-  std::string text = "10.0.0.1:8080- Somewhere, Some Country";
+// For comparison: the list's items put into a bare ComboBoxEx of the system's, with no band, list
+// file or wrapper around it, as fast as the control takes them (room made first, drawing off,
+// appended): what the window system alone costs.
+void TimeBareComboBox(HWND frame, const std::string& list, Timings& timings) {
+  const std::vector<std::string_view> entries = CutEntries(list);
+  std::vector<std::string> texts(entries.begin(), entries.end());  // the control wants terminated texts
   for (int run = 0; run < kRuns; ++run) {
     LARGE_INTEGER start, filled;
     QueryPerformanceCounter(&start);
     const HWND box = CreateWindowExA(0, WC_COMBOBOXEXA, "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 300, 200,
                                      frame, nullptr, nullptr, nullptr);
-    for (int i = 0; i < entries; ++i) {
+    const HWND combo = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0));
+    SendMessageA(combo, CB_INITSTORAGE, texts.size(), list.size());
+    SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
+    for (std::string& text : texts) {
       COMBOBOXEXITEMA item = {};
       item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+      item.iItem = -1;
       item.pszText = &text[0];
       SendMessageA(box, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
+    SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
     QueryPerformanceCounter(&filled);
     DestroyWindow(box);
     timings.bareBox.push_back(Milliseconds(start, filled));
   }
 }
 
-// A list server that reads one request, then sends nothing (or its answer a byte a second) until
-// it is stopped.
-class DawdlingServer : public ListeningSocket {
+// A list server on the build's list host that reads one request, then sends its answer whole, a
+// byte a second, or nothing, until it is stopped.
+class BenchListServer : public ListeningSocket {
  public:
-  DawdlingServer(unsigned short port, bool trickle) : ListeningSocket(4, port), m_trickle(trickle) {
+  enum class Pace { Whole, Trickle, Silent };
+  BenchListServer(unsigned short port, std::string body, Pace pace)
+      : ListeningSocket(4, port),
+        m_answer("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body),
+        m_pace(pace) {
     if (Listening()) m_thread = std::thread([this] { Serve(); });
   }
-  ~DawdlingServer() {
+  ~BenchListServer() {
     m_stopping = true;
     closesocket(m_listener);  // ends a wait in accept
     m_listener = INVALID_SOCKET;
@@ -125,49 +141,116 @@ class DawdlingServer : public ListeningSocket {
     if (client == INVALID_SOCKET) return;
     char head[4096];
     recv(client, head, sizeof(head), 0);
-    const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n127.0.0.1:1- X<br />";
-    for (size_t i = 0; !m_stopping; Sleep(1000)) {
-      if (m_trickle && i < answer.size()) send(client, &answer[i++], 1, 0);
+    if (m_pace == Pace::Whole) {
+      for (size_t sent = 0; sent < m_answer.size() && !m_stopping;) {
+        const int piece = send(client, m_answer.data() + sent, static_cast<int>(m_answer.size() - sent), 0);
+        if (piece <= 0) break;
+        sent += static_cast<size_t>(piece);
+      }
+    }
+    for (size_t i = 0; !m_stopping; Sleep(m_pace == Pace::Whole ? 50 : 1000)) {
+      if (m_pace == Pace::Trickle && i < m_answer.size()) send(client, &m_answer[i++], 1, 0);
     }
     closesocket(client);
   }
 
-  const bool m_trickle;
+  const std::string m_answer;
+  const Pace m_pace;
   std::atomic<bool> m_stopping{false};
   std::thread m_thread;
 };
 
-void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
+// The port of the build's list host when it is http://127.0.0.1:PORT, else 0.
+unsigned short ListHostPort() {
   const std::string server = QUILLMASK_LIST_SERVER;
   const std::string loopback = "http://127.0.0.1:";
-  if (server.compare(0, loopback.size(), loopback) != 0) {
-    std::printf("the list server %s is not http://127.0.0.1:PORT: no dawdling server timed\n", server.c_str());
+  if (server.compare(0, loopback.size(), loopback) != 0) return 0;
+  return static_cast<unsigned short>(std::atoi(server.c_str() + loopback.size()));
+}
+
+struct BandOpening {
+  double openMs;
+  double unansweredMs;
+  int items;
+  HRESULT result;
+};
+
+// One opening of the band, watched: how long it took, how long the frame left a message unanswered.
+BandOpening OpenWatched(HWND frame, REFCLSID clsid) {
+  BandHost band;
+  UnansweredWindowMonitor monitor;
+  monitor.Start(frame);
+  LARGE_INTEGER start, opened;
+  QueryPerformanceCounter(&start);
+  const HRESULT result = band.Open(frame, clsid);
+  QueryPerformanceCounter(&opened);
+  const double unanswered = monitor.Stop();
+  const int items = SUCCEEDED(result) ? ItemsInProxyBox(band.BandWindow()) : 0;
+  band.Close();
+  DrainMessages();
+  return {Milliseconds(start, opened), unanswered, items, result};
+}
+
+void PrintOpening(const char* kind, const BandOpening& opening) {
+  std::printf("%20s: %10.0f ms %15.0f ms %8d items (0x%08lX)\n", kind, opening.openMs, opening.unansweredMs,
+              opening.items, static_cast<unsigned long>(opening.result));
+}
+
+// A list far over the limits: stored as the list file, and as the answer to a refresh.
+void TimeHugeList(HWND frame, REFCLSID clsid, const std::string& listFile) {
+  constexpr int kHugeEntries = 200000;
+  std::string list;
+  for (int i = 0; i < kHugeEntries; ++i) list += BenchListEntry(i);
+  std::printf("a list of %d entries (%.1f MB; limits %u entries, %u bytes)\n", kHugeEntries, list.size() / 1e6,
+              QUILLMASK_LIST_MAX_ENTRIES, QUILLMASK_LIST_MAX_BYTES);
+  std::printf("%20s  %13s %18s\n", "", "open", "longest unanswered");
+  if (WriteListFile(listFile, list)) PrintOpening("as the list file", OpenWatched(frame, clsid));
+  const unsigned short port = ListHostPort();
+  if (port == 0) {
+    std::printf("the list server %s is not http://127.0.0.1:PORT: no answer timed\n", QUILLMASK_LIST_SERVER);
+    return;
+  }
+  BenchListServer server(port, list, BenchListServer::Pace::Whole);
+  if (!server.Listening()) {
+    std::printf("%20s: the list host's port is taken\n", "as the answer");
+    return;
+  }
+  RegistryQword(setting::kListRefreshFailedAt) = 0;
+  RegistryDword(setting::kUpdateProxy) = 1;
+  // The download echoes what it received to standard output: not here.
+  std::fflush(stdout);
+  const int output = _dup(1), nowhere = _open("NUL", _O_WRONLY);
+  _dup2(nowhere, 1);
+  const BandOpening opening = OpenWatched(frame, clsid);
+  std::fflush(stdout);
+  _dup2(output, 1);
+  _close(nowhere), _close(output);
+  PrintOpening("as the answer", opening);
+  RegistryDword(setting::kUpdateProxy) = 0;
+}
+
+void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
+  const unsigned short port = ListHostPort();
+  if (port == 0) {
+    std::printf("the list server %s is not http://127.0.0.1:PORT: no dawdling server timed\n", QUILLMASK_LIST_SERVER);
     return;
   }
   std::printf("band opening while the list server dawdles (time-outs %d ms, whole download %d ms)\n",
               QUILLMASK_LIST_TIMEOUT_MS, 3 * QUILLMASK_LIST_TIMEOUT_MS);
   std::printf("%20s  %13s %18s\n", "", "open", "longest unanswered");
   // The last run opens a band just after the one before failed: it does not try again.
-  const struct { const char* kind; bool trickle, justFailed; } runs[] = {
-      {"never answers", false, false}, {"a byte a second", true, false}, {"again, just failed", true, true}};
+  using Pace = BenchListServer::Pace;
+  const struct { const char* kind; Pace pace; bool justFailed; } runs[] = {
+      {"never answers", Pace::Silent, false}, {"a byte a second", Pace::Trickle, false},
+      {"again, just failed", Pace::Trickle, true}};
   for (const auto& run : runs) {
-    DawdlingServer dawdler(static_cast<unsigned short>(std::atoi(server.c_str() + loopback.size())), run.trickle);
+    BenchListServer dawdler(port, "127.0.0.1:1- X<br />", run.pace);
     if (!dawdler.Listening()) {
       std::printf("%20s: the list host's port is taken\n", run.kind);
       continue;
     }
     if (!run.justFailed) RegistryQword(setting::kListRefreshFailedAt) = 0;
-    BandHost band;
-    UnansweredWindowMonitor monitor;
-    monitor.Start(frame);
-    LARGE_INTEGER start, opened;
-    QueryPerformanceCounter(&start);
-    const HRESULT result = band.Open(frame, clsid);
-    QueryPerformanceCounter(&opened);
-    const double unanswered = monitor.Stop();
-    band.Close();
-    std::printf("%20s: %10.0f ms %15.0f ms (0x%08lX)\n", run.kind, Milliseconds(start, opened), unanswered,
-                static_cast<unsigned long>(result));
+    PrintOpening(run.kind, OpenWatched(frame, clsid));
   }
 }
 
@@ -222,7 +305,7 @@ int Run(HWND frame, REFCLSID clsid) {
   int exitCode = 0;
   std::printf("band creation in its host, median of %d runs (ms)\n", kRuns);
   std::printf("%10s %12s %12s %12s %20s\n", "entries", "open", "open min", "close", "bare ComboBoxEx fill");
-  for (int count : {100, 10000}) {
+  for (int count : {100, 1000, 10000}) {
     std::string list;
     for (int i = 0; i < count; ++i) list += BenchListEntry(i);
     Timings timings;
@@ -231,11 +314,12 @@ int Run(HWND frame, REFCLSID clsid) {
       exitCode = 1;
       break;
     }
-    TimeBareComboBox(frame, count, timings);
+    TimeBareComboBox(frame, list, timings);
     std::printf("%10d %12.2f %12.2f %12.2f %20.2f\n", count, Median(timings.open),
                 *std::min_element(timings.open.begin(), timings.open.end()), Median(timings.close),
                 Median(timings.bareBox));
   }
+  if (exitCode == 0) TimeHugeList(frame, clsid, listFile);
   DeleteFileA(listFile.c_str());
   if (exitCode == 0) TimeDawdlingServers(frame, clsid);  // no list file: the band downloads
   if (exitCode == 0) TimeEnableOnADroppingProxy(frame, clsid, listFile);

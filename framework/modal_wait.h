@@ -11,6 +11,11 @@ enum class WhileWaiting {
                        // (no input) reaches a window before its owner is ready for it
 };
 
-// True when `handle` is signalled within `timeoutMs` (INFINITE: no limit). False when time runs out, the wait fails, or
+// True when `handle` is signalled within `timeoutMs` (INFINITE: no limit); a mutex its holder left
+// without releasing counts, as it is then the waiter's. False when time runs out, the wait fails, or
 // a WM_QUIT arrives (it is posted again, so that the thread's own loop ends as asked).
 bool WaitModally(HANDLE handle, DWORD timeoutMs, WhileWaiting messages);
+
+// Handles what other threads have sent to this thread's windows so far, and nothing posted: for a
+// long piece of work on the browser's thread, between its steps.
+void AnswerSentMessages();

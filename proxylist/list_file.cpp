@@ -41,25 +41,30 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-std::optional<unsigned long long> ListFileSize(const std::string& path) {
+std::optional<ListFileStatus> ReadListFileStatus(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
-  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return ListFileStatus{(static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                        (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                            data.ftLastWriteTime.dwLowDateTime};
 }
 
-std::optional<std::string> ReadListFile(const std::string& path) {
+std::optional<std::string> ReadListFile(const std::string& path, size_t maxBytes) {
   // Shares deletion so that a refresh may put a new list in its place meanwhile.
   ScopedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.IsOpen()) return std::nullopt;
   std::string bytes;
   LARGE_INTEGER size;
-  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart < (1LL << 31)) bytes.reserve(static_cast<size_t>(size.QuadPart));
+  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart >= 0) {
+    bytes.reserve(static_cast<size_t>(std::min<unsigned long long>(static_cast<unsigned long long>(size.QuadPart), maxBytes)));
+  }
   char chunk[16384];
-  for (;;) {
+  while (bytes.size() < maxBytes) {
     DWORD read = 0;
-    if (!ReadFile(file.Get(), chunk, sizeof(chunk), &read, nullptr)) return std::nullopt;
+    const DWORD wanted = static_cast<DWORD>(std::min<size_t>(sizeof(chunk), maxBytes - bytes.size()));
+    if (!ReadFile(file.Get(), chunk, wanted, &read, nullptr)) return std::nullopt;
     if (read == 0) break;
     bytes.append(chunk, read);
   }

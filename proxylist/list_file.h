@@ -5,12 +5,20 @@
 #include <optional>
 #include <string>
 
-// The file's size when its status can be read.
-std::optional<unsigned long long> ListFileSize(const std::string& path);
+// What the file's status tells: its size, and when it was last written (a FILETIME).
+struct ListFileStatus {
+  unsigned long long size;
+  unsigned long long written;
+  bool operator==(const ListFileStatus& other) const { return size == other.size && written == other.written; }
+  bool operator!=(const ListFileStatus& other) const { return !(*this == other); }
+};
 
-// The whole file as the list reader hands it on: read in text mode (CR LF as LF), then each LF
-// as CR LF. nullopt when it cannot be opened or read.
-std::optional<std::string> ReadListFile(const std::string& path);
+// The file's status, when it can be read.
+std::optional<ListFileStatus> ReadListFileStatus(const std::string& path);
+
+// The file's first `maxBytes` bytes (all of a smaller file) as the list reader hands them on: read
+// in text mode (CR LF as LF), then each LF as CR LF. nullopt when it cannot be opened or read.
+std::optional<std::string> ReadListFile(const std::string& path, size_t maxBytes);
 
 // Creates or replaces the file with `text`, LF written as CR LF, in one step: readers see the old
 // file or the new one, whole, and a reader holding the old one open may go on reading it. False

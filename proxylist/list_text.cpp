@@ -21,6 +21,16 @@ std::vector<std::string_view> CutEntries(std::string_view text) {
   return entries;
 }
 
+std::string_view FirstEntries(std::string_view text, size_t maxItems) {
+  size_t items = 0, end = 0;
+  for (size_t at = text.find(kEntryTerminator); at != std::string_view::npos && items < maxItems;
+       at = text.find(kEntryTerminator, end)) {
+    if (text.substr(end, at - end) != kPlaceholderEntry) ++items;
+    end = at + kEntryTerminator.size();
+  }
+  return text.substr(0, end);
+}
+
 std::string NormaliseListText(std::string_view received) {
   std::string result;
   result.reserve(received.size());

@@ -16,6 +16,11 @@ inline constexpr std::string_view kPlaceholderEntry = "(null)";
 // terminator is not an entry. The views point into `text`.
 std::vector<std::string_view> CutEntries(std::string_view text);
 
+// The start of `text` that holds its first `maxItems` entries giving items ("(null)" entries give
+// none and do not count), up to and including the last one's terminator: a list within that many
+// entries, and nothing after its last terminator.
+std::string_view FirstEntries(std::string_view text, size_t maxItems);
+
 // A downloaded body as the list file holds it: its entries, each cut at a "<supports POST>"
 // marker that does not open it, each followed by the terminator, nothing after the last.
 std::string NormaliseListText(std::string_view received);

@@ -7,6 +7,7 @@
 #include "broker/broker_client.h"
 #include "broker/integrity_level.h"
 #include "build_config.h"
+#include "framework/modal_wait.h"
 #include "proxylist/fetch_proxy_list.h"
 #include "proxylist/list_file.h"
 #include "proxylist/list_text.h"
@@ -17,13 +18,23 @@ const char kProxyListAddress[] = QUILLMASK_LIST_SERVER "/services/nimbus/proxy/s
 
 namespace {
 
-// Inserts the entries of `text` so that the first entry ends at the top; "(null)" entries are
-// skipped.
-void FillFromListText(ProxyItemSink& sink, const std::string& text) {
-  const std::vector<std::string_view> entries = CutEntries(text);
-  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-    if (*entry != kPlaceholderEntry) sink.InsertAtTop(*entry);
+// Fills the box with the items of `text`, in its order; "(null)" entries give none.
+void FillFromListText(ProxyItemSink& sink, std::string_view text) {
+  std::vector<std::string_view> items;
+  for (std::string_view entry : CutEntries(text)) {
+    if (entry != kPlaceholderEntry) items.push_back(entry);
   }
+  sink.Append(items);
+}
+
+// A list as far as it is kept and shown: its first entries.
+std::string_view WithinEntryLimit(std::string_view text) { return FirstEntries(text, QUILLMASK_LIST_MAX_ENTRIES); }
+
+// The list a file holds, read up to the size limit, within the entry limit.
+std::optional<std::string> ReadList(const std::string& path) {
+  std::optional<std::string> text = ReadListFile(path, QUILLMASK_LIST_MAX_BYTES);
+  if (text) text->resize(WithinEntryLimit(*text).size());
+  return text;
 }
 
 // The list file of the installation folder, and the user's own copy where that folder cannot be
@@ -74,24 +85,31 @@ bool FailedRecently(ULONGLONG failedAt) {
 // take a refresh: it is the newer list, unless it is empty.
 struct StoredList {
   ListFiles files;
-  std::string current;  // the file holding the list
+  std::string current;                   // the file holding the list
+  std::optional<ListFileStatus> status;  // the current file's
   bool nonEmpty;
 };
 
 StoredList LocateStoredList() {
   StoredList stored;
   stored.files = LocateListFiles(RegistryString(setting::kAppPath));
-  const std::optional<unsigned long long> userSize =
-      stored.files.user.empty() ? std::nullopt : ListFileSize(stored.files.user);
-  const bool userHasList = userSize && *userSize > 0;
+  const std::optional<ListFileStatus> user =
+      stored.files.user.empty() ? std::nullopt : ReadListFileStatus(stored.files.user);
+  const bool userHasList = user && user->size > 0;
   stored.current = userHasList ? stored.files.user : stored.files.installed;
-  const std::optional<unsigned long long> size = userHasList ? userSize : ListFileSize(stored.files.installed);
-  stored.nonEmpty = size && *size > 0;
+  stored.status = userHasList ? user : ReadListFileStatus(stored.files.installed);
+  stored.nonEmpty = stored.status && stored.status->size > 0;
   return stored;
 }
 
-// Downloads the list and stores it, clearing the request. The text downloaded; the empty text when
-// no list came: then nothing is stored, the request stands and the failure's time is noted.
+// Whether a refresh stored a list between the two looks: another file, or the same one rewritten.
+bool ListReplacedBetween(const StoredList& before, const StoredList& after) {
+  return after.nonEmpty && (after.current != before.current || after.status != before.status);
+}
+
+// Downloads the list and stores it, within the entry limit, clearing the request. The list stored;
+// the empty text when no list came: then nothing is stored, the request stands and the failure's
+// time is noted.
 std::string DownloadAndStore(const ListFiles& files, const std::string& listAddress, const DownloadLimits& limits) {
   RegistryQword failedAt(setting::kListRefreshFailedAt);
   const std::string downloaded = FetchProxyList(listAddress, limits);
@@ -100,38 +118,71 @@ std::string DownloadAndStore(const ListFiles& files, const std::string& listAddr
     return downloaded;
   }
   failedAt = 0;
-  const std::string stored = StoreList(files, downloaded);
+  const std::string list(WithinEntryLimit(downloaded));
+  const std::string stored = StoreList(files, list);
   if (!stored.empty()) {
     RegistryString(setting::kCaleC) = stored;
     RegistryDword(setting::kUpdateProxy) = 0;
   }
-  return downloaded;
+  return list;
 }
 
-// A browser at low integrity may not store the list: its broker downloads and stores it, and the
-// box is filled from what it stored. The thread answers what other windows send it meanwhile.
-bool RefreshThroughBroker(ProxyItemSink& sink, const DownloadLimits& limits, RegistryDword& updateProxy) {
+// One refresh at a time in the user's session (its processes share the list): a mutex of the
+// session's namespace, waited for with the thread answering what is sent to its windows. A holder
+// downloads for at most the download's bound; a longer hold is a stuck or hostile process (one of
+// lower integrity may create and hold the name), and the wait ends without the turn.
+class RefreshTurn {
+ public:
+  explicit RefreshTurn(DWORD timeoutMs) : m_mutex(CreateMutexA(nullptr, FALSE, kMutexName)) {
+    m_owned = m_mutex && WaitModally(m_mutex, timeoutMs, WhileWaiting::HandleSentMessages);
+  }
+  ~RefreshTurn() {
+    if (m_owned) ReleaseMutex(m_mutex);
+    if (m_mutex) CloseHandle(m_mutex);
+  }
+  RefreshTurn(const RefreshTurn&) = delete;
+  RefreshTurn& operator=(const RefreshTurn&) = delete;
+
+  // Whether this thread may refresh now: it holds the turn, or no mutex could be had (an object of
+  // another kind has the name), so that each refreshes on its own as it would alone.
+  bool Taken() const { return m_owned || !m_mutex; }
+
+ private:
+  static constexpr char kMutexName[] = "Local\\Quillmask.ListRefresh";
+  const HANDLE m_mutex;
+  bool m_owned = false;
+};
+
+// What a refresh came to.
+struct RefreshOutcome {
+  bool listCame;           // downloaded and stored, or stored meanwhile by another refresh
+  std::string downloaded;  // the list this one downloaded; empty when the stored one is to be read
+};
+
+// Downloads and stores the list in turn with the windows and processes refreshing at the same
+// moment. One whose turn comes after another's refresh uses what that came to: the list stored
+// meanwhile, or after a failed download the list there is, as the retry pause has it.
+RefreshOutcome RefreshInTurn(const StoredList& before, const std::string& listAddress, const DownloadLimits& limits) {
+  constexpr DWORD kStoringMs = 2000;  // a holder's writing of the list, after its download
+  const RefreshTurn turn(limits.wholeTimeoutMs + kStoringMs);
+  if (!turn.Taken() || FailedRecently(RegistryQword(setting::kListRefreshFailedAt))) return {false, {}};
+  const StoredList now = LocateStoredList();
+  if (ListReplacedBetween(before, now)) return {true, {}};
+  std::string downloaded = DownloadAndStore(now.files, listAddress, limits);
+  return {!downloaded.empty(), std::move(downloaded)};
+}
+
+// A browser at low integrity may not store the list: its broker downloads and stores it (or finds
+// it stored meanwhile), and the box is filled from what it stored. The thread answers what other
+// windows send it meanwhile.
+RefreshOutcome RefreshThroughBroker(const DownloadLimits& limits, RegistryDword& updateProxy) {
   constexpr DWORD kBrokerStartMs = 10000;
   if (AskBroker({BrokerRequestKind::RefreshList, {}}, WhileWaiting::HandleSentMessages,
                 limits.wholeTimeoutMs + kBrokerStartMs) != BrokerResult::Done) {
-    return false;
+    return {false, {}};
   }
   updateProxy = 0;  // this window's own request, where it could keep one
-  const std::optional<std::string> text = ReadListFile(LocateStoredList().current);
-  if (text) FillFromListText(sink, *text);
-  return text.has_value();
-}
-
-// Downloads the list, stores it and fills the box from the text. False when no list came. After a
-// failed download windows use the list they have (even none) until the interval has passed, rather
-// than each waiting for a server that is likely still out of reach.
-bool Refresh(ProxyItemSink& sink, const ListFiles& files, const std::string& listAddress, const DownloadLimits& limits,
-             RegistryDword& updateProxy) {
-  if (FailedRecently(RegistryQword(setting::kListRefreshFailedAt))) return false;
-  if (WritesThroughBroker()) return RefreshThroughBroker(sink, limits, updateProxy);
-  const std::string downloaded = DownloadAndStore(files, listAddress, limits);
-  FillFromListText(sink, downloaded);
-  return !downloaded.empty();
+  return {true, {}};
 }
 
 void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits) {
@@ -139,10 +190,18 @@ void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const Downloa
   const StoredList stored = LocateStoredList();
   RegistryString(setting::kCaleC) = stored.current;
 
+  std::string current = stored.current;
+  // After a failed download windows use the list they have (even none) until the interval has
+  // passed, rather than each waiting for a server that is likely still out of reach.
   const bool wanted = static_cast<DWORD>(updateProxy) != 0 || !stored.nonEmpty;
-  if (wanted && Refresh(sink, stored.files, listAddress, limits, updateProxy)) return;
+  if (wanted && !FailedRecently(RegistryQword(setting::kListRefreshFailedAt))) {
+    const RefreshOutcome outcome =
+        WritesThroughBroker() ? RefreshThroughBroker(limits, updateProxy) : RefreshInTurn(stored, listAddress, limits);
+    if (!outcome.downloaded.empty()) return FillFromListText(sink, outcome.downloaded);
+    if (outcome.listCame) current = LocateStoredList().current;
+  }
   // A file that fails while being read leaves the box empty; no message.
-  if (const std::optional<std::string> text = ReadListFile(stored.current)) FillFromListText(sink, *text);
+  if (const std::optional<std::string> text = ReadList(current)) FillFromListText(sink, *text);
 }
 
 }  // namespace
@@ -158,7 +217,7 @@ void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress, const Do
 std::optional<std::string> ReadStoredList() {
   try {
     const StoredList stored = LocateStoredList();
-    return stored.nonEmpty ? ReadListFile(stored.current) : std::nullopt;
+    return stored.nonEmpty ? ReadList(stored.current) : std::nullopt;
   } catch (...) {  // out of memory
     return std::nullopt;
   }
@@ -166,7 +225,7 @@ std::optional<std::string> ReadStoredList() {
 
 bool RefreshStoredList() {
   try {
-    return !DownloadAndStore(LocateStoredList().files, kProxyListAddress, kListDownloadLimits).empty();
+    return RefreshInTurn(LocateStoredList(), kProxyListAddress, kListDownloadLimits).listCame;
   } catch (...) {  // out of memory
     return false;
   }

@@ -5,14 +5,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "proxylist/fetch_proxy_list.h"
 
 // Where the entries go: the proxy combo box, or a recorder in tests.
 class ProxyItemSink {
  public:
-  // Inserts an item with `text` at position 0. The view lasts only for the call.
-  virtual void InsertAtTop(std::string_view text) = 0;
+  // Adds an item for each of `texts`, in this order, after the items already there. The views last
+  // only for the call.
+  virtual void Append(const std::vector<std::string_view>& texts) = 0;
 
  protected:
   ~ProxyItemSink() = default;
@@ -26,19 +28,29 @@ extern const char kProxyListAddress[];
 // non-empty list. Where the installation folder cannot be written, the list is the user's own
 // copy (see UserListFolder), unless that copy is empty; "CaleC" names the file used.
 //
+// A list is as long as its first QUILLMASK_LIST_MAX_ENTRIES entries that give items: a downloaded
+// one is stored so, and the file is read up to QUILLMASK_LIST_MAX_BYTES and used so.
+//
 // A failed download changes no file: the box is filled from the old list, if any, "UpdateProxy"
 // keeps its value, and "ListRefreshFailedAt" its time. Windows opened within
 // QUILLMASK_LIST_RETRY_MINUTES of it do not try again (they show the list there is, or an empty
 // box), the first after it does. A list file that cannot be written does not stop the fill
 // either (the downloaded text is used, "UpdateProxy" kept). At low integrity the broker downloads
 // and stores the list, and the box is filled from what it stored.
+//
+// Windows and processes that need a refresh at the same moment download the list once: the first
+// downloads, the others wait for it (answering what is sent to their windows meanwhile) and show
+// the list it stored, or after its failure the list they have. A wait longer than a download may
+// take (the lock held by a stuck or hostile process) ends with the list they have.
 void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress = kProxyListAddress,
                    const DownloadLimits& limits = kListDownloadLimits);
 
-// The list as it is stored (the file LoadProxyList would read); nullopt when there is none, it is
-// empty, or it cannot be read.
+// The list as it is stored and used (see LoadProxyList); nullopt when there is none, it is empty,
+// or it cannot be read.
 std::optional<std::string> ReadStoredList();
 
 // Downloads the list from the build's list server and stores it as a refresh does, clearing the
-// request; false when no list came (the stored one stays and the failure's time is noted).
+// request; in turn with the windows refreshing at the same moment, so that a list one of them
+// stored meanwhile does too. False when no list came (the stored one stays; a failed download's
+// time is noted).
 bool RefreshStoredList();

@@ -1,8 +1,11 @@
 #include "toolbar/proxy_combo_box.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "framework/message_box.h"
+#include "framework/modal_wait.h"
 #include "proxylist/proxy_list_loader.h"
 #include "res/resource.h"
 #include "settings/registry_value.h"
@@ -15,38 +18,51 @@ namespace {
 constexpr int kItemTextCapacity = 260;
 constexpr int kDroppedWidth = 200;
 
-// Items go into the box at the top, each with the box's image 0.
+// Puts an item with `text` and the box's image 0 at `index` (-1: after the last).
+void InsertProxyItem(CProxyComboBox& box, std::string_view text, int index, std::string& buffer) {
+  buffer.assign(text.data(), text.size());  // the control wants a terminated text
+  COMBOBOXEXITEMA item = {};
+  item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+  item.iItem = index;
+  item.pszText = &buffer[0];
+  item.cchTextMax = static_cast<int>(buffer.size());
+  box.InsertItem(&item);
+}
+
+// Fills the box as fast as the control allows: room for every item made at once, and each item
+// appended (the ComboBoxEx finds its place at the end at once, while one at the top walks past
+// every item already there). A long list does not keep the browser's windows from answering
+// other threads meanwhile.
 class ComboBoxSink final : public ProxyItemSink {
  public:
   explicit ComboBoxSink(CProxyComboBox& box) : m_box(box) {}
-  void InsertAtTop(std::string_view text) override {
-    m_text.assign(text.data(), text.size());  // the control wants a terminated text
-    COMBOBOXEXITEMA item = {};
-    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
-    item.iItem = 0;
-    item.pszText = &m_text[0];
-    item.cchTextMax = static_cast<int>(m_text.size());
-    m_box.InsertItem(&item);
+  void Append(const std::vector<std::string_view>& texts) override {
+    constexpr size_t kItemsBetweenAnswers = 500;
+    size_t bytes = 0;
+    for (std::string_view text : texts) bytes += text.size() + 1;
+    ::SendMessageA(m_box.GetComboBoxCtrl(), CB_INITSTORAGE, texts.size(), bytes);
+    std::string buffer;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      InsertProxyItem(m_box, texts[i], -1, buffer);
+      if (i % kItemsBetweenAnswers == kItemsBetweenAnswers - 1) AnswerSentMessages();
+    }
   }
 
  private:
   CProxyComboBox& m_box;
-  std::string m_text;
 };
 
 }  // namespace
 
 LRESULT CProxyComboBox::LoadProxyList(UINT, WPARAM, LPARAM, BOOL&) {
   if (Default() == -1) return -1;
-  // The drop-down list would update its scroll range for every item inserted.
-  COMBOBOXINFO combo = {};
-  combo.cbSize = sizeof(combo);
-  const HWND list = GetComboBoxInfo(GetComboBoxCtrl(), &combo) ? combo.hwndList : nullptr;
-  if (list) ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+  // Not drawn during the fill: the drop-down list would update its scroll range for every item.
+  const HWND combo = GetComboBoxCtrl();
+  ::SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
   ComboBoxSink sink(*this);
   ::LoadProxyList(sink);
-  if (list) ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-  ::SendMessageA(GetComboBoxCtrl(), CB_SETDROPPEDWIDTH, kDroppedWidth, 0);  // the list belongs to the inner box
+  ::SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
+  ::SendMessageA(combo, CB_SETDROPPEDWIDTH, kDroppedWidth, 0);  // the list belongs to the inner box
   if (m_imageList.Create(IDB_PROXY_WORD, 32, 1, RGB(0, 0, 0))) {
     SendMessage(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imageList.m_hImageList));
   }
@@ -108,7 +124,8 @@ HRESULT CProxyComboBox::TranslateAcceleratorIO(MSG* pMsg) {
   if (!pMsg) return E_POINTER;
   const WPARAM key = pMsg->wParam;
   if (pMsg->message == WM_KEYUP && key == VK_RETURN) {
-    ComboBoxSink(*this).InsertAtTop(GetWindowText());
+    std::string buffer;
+    InsertProxyItem(*this, GetWindowText(), 0, buffer);
     ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, 0, 0);
     return S_OK;
   }

@@ -2,6 +2,7 @@
 // where Wine keeps it. (Nothing connects to these proxies: the band tests them before it asks.)
 #include <windows.h>
 #include <gtest/gtest.h>
+#include "build_config.h"
 #include "host/server_registration.h"
 #include "tests/support/program_run.h"
 
@@ -46,6 +47,10 @@ TEST_F(BrokerTest, RefusesAnythingButOneWellFormedRequestForAListedProxy) {
     EXPECT_EQ(Broker(arguments), code) << arguments;
     EXPECT_EQ(State(), "  | " + std::string(kOwn)) << arguments;
   }
+  std::string filler;  // an entry past the entry limit is none of the list's
+  for (unsigned i = 0; i < QUILLMASK_LIST_MAX_ENTRIES; ++i) filler += "10.0.0.1:1- Filler<br />";
+  m_folder.WriteList(filler + "127.0.0.1:8001- One<br />");
+  EXPECT_EQ(Broker("switch-on 127.0.0.1:8001"), 11u) << "past the entry limit";
   DeleteFileA(m_folder.ListFile().c_str());
   EXPECT_EQ(Broker("switch-on 127.0.0.1:8001"), 12u) << "no list to offer it";
   EXPECT_EQ(State(), "  | " + std::string(kOwn));

@@ -9,6 +9,9 @@ TEST(ListTextTest, CutsEntriesAtTerminatorsAndNormalisesADownloadedBody) {
             (Entries{"1.2.3.4:80- US", "\r\n5.6.7.8:3128- DE"}));
   EXPECT_EQ(CutEntries("a<br /><br />b<br /<br />c<BR />"), (Entries{"a", "", "b<br /"}));
   EXPECT_EQ(CutEntries("no terminator"), Entries{});
+  // Within two items: "(null)" gives none, and what follows the last terminator goes.
+  EXPECT_EQ(FirstEntries("a<br />(null)<br />b<br />c<br />", 2), "a<br />(null)<br />b<br />");
+  EXPECT_EQ(FirstEntries("a<br />(null)<br />rest", 2), "a<br />(null)<br />");
   // The marker is cut unless it opens the entry; text after the last terminator goes.
   EXPECT_EQ(NormaliseListText("1.2.3.4:80- US<supports POST> yes<br /><supports POST>5.6.7.8:80- DE<br />"
                               "a<supports POST>b<supports POST>c<br />lost"),

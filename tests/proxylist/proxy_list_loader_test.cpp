@@ -4,6 +4,8 @@
 #include <wininet.h>
 #include <gtest/gtest.h>
 #include <fstream>
+#include <future>
+#include <thread>
 #include "build_config.h"
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
@@ -81,6 +83,84 @@ TEST_F(ProxyListLoaderTest, MissingEmptyOrRequestedListIsDownloadedStoredAndTheR
     EXPECT_EQ(m_folder.ReadList(), "a:1- X<br />\r\r\nb:2- Y<br />") << "each LF became CR LF, then written in text mode";
     EXPECT_EQ(UpdateProxy(), state == "requested" ? std::optional<DWORD>(0) : std::nullopt) << "an absent request stays absent";
   }
+}
+
+// The box and the stored list (and so the broker's allow-list) hold a list's first entries; the file
+// is read no further than the size limit.
+TEST_F(ProxyListLoaderTest, ListOverALimitGivesTheBoxAndTheStoredListItsFirstEntries) {
+  const auto entry = [](int i) { return "10.2." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ":80- N"; };
+  const int limit = QUILLMASK_LIST_MAX_ENTRIES;
+  std::string within = "(null)<br />", over;
+  for (int i = 0; i < limit; ++i) within += entry(i) + "<br />";
+  over = within + entry(limit) + "<br />";
+  const std::string firstItems = std::to_string(limit) + " " + entry(0) + " " + entry(limit - 1);
+  const std::string pastSize = "a:1- X<br />" + std::string(QUILLMASK_LIST_MAX_BYTES, 'L') + "<br />c:3- Z<br />";
+  const struct { bool downloaded; std::string list, items, stored, used; } cases[] = {
+      {false, over, firstItems, over, within}, {true, over, firstItems, within, within},
+      {false, pastSize, "1 a:1- X a:1- X", pastSize, "a:1- X<br />"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.downloaded) + " " + std::to_string(c.list.size()));
+    TestHttpServer server({c.list});
+    c.downloaded ? RequestUpdate() : m_folder.WriteList(c.list);
+    const Items items = LoadItems(server.ListAddress());
+    EXPECT_EQ(std::to_string(items.size()) + " " + items.front() + " " + items.back(), c.items);
+    EXPECT_EQ(server.Requests(), c.downloaded);
+    EXPECT_TRUE(m_folder.ReadList() == c.stored) << m_folder.ReadList().size() << " bytes stored";
+    EXPECT_TRUE(ReadStoredList() == c.used) << ReadStoredList().value_or("").size() << " bytes used";
+  }
+}
+
+// Windows on two threads need a refresh at the same moment: one downloads; the other waits for it,
+// answering what is sent to its window, and shows the list it stored, or after its failure (the retry
+// pause holding) the list there was. A refresh held far longer than a download may take (by a stuck or
+// hostile process) leaves a window with the list it has.
+TEST_F(ProxyListLoaderTest, WindowsNeedingARefreshTogetherDownloadItOnceAndNoHeldRefreshHangsThem) {
+  const Items fresh = {"a:1- X", "b:2- Y"};
+  const struct { const char* status; Items shown; std::optional<DWORD> request; } cases[] = {
+      {"502 Bad Gateway", {"127.0.0.1:9- Nowhere"}, 1}, {"200 OK", fresh, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    TestHttpServer server({"a:1- X<br />b:2- Y<br />", c.status, TestHttpServer::Response::Pace::Held});
+    RequestUpdate();
+    testreg::DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt");
+    Items first, second;
+    std::thread one([&] { first = LoadItems(server.ListAddress()); });
+    for (int wait = 0; server.Requests() == 0 && wait < 1000; ++wait) Sleep(10);
+    std::promise<HWND> windowOfTwo;
+    std::thread two([&] {
+      windowOfTwo.set_value(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+      second = LoadItems(server.ListAddress());
+    });
+    const HWND window = windowOfTwo.get_future().get();
+    EXPECT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr)) << "the waiting window froze";
+    server.Release();
+    one.join(), two.join();
+    DestroyWindow(window);
+    EXPECT_EQ(first, c.shown);
+    EXPECT_EQ(second, c.shown);
+    EXPECT_EQ(server.Requests(), 1);
+    EXPECT_EQ(UpdateProxy(), c.request);
+  }
+
+  TestHttpServer server({"a:1- X<br />b:2- Y<br />"});
+  RequestUpdate();
+  const HANDLE lock = CreateMutexA(nullptr, FALSE, "Local\\Quillmask.ListRefresh");
+  std::promise<void> held;
+  std::atomic<bool> done{false};
+  std::thread holder([&] {
+    EXPECT_EQ(WaitForSingleObject(lock, 0), WAIT_OBJECT_0);
+    held.set_value();
+    for (int wait = 0; wait < 400 && !done; ++wait) Sleep(50);
+  });  // and ends without releasing it
+  held.get_future().wait();
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(LoadItems(server.ListAddress(), {1000, 2000}), fresh);
+  EXPECT_LT(GetTickCount() - start, 15000u) << "not a speed check: without a bound it waits for the holder, 20 s";
+  done = true, holder.join();
+  EXPECT_EQ(server.Requests(), 0);
+  EXPECT_EQ(LoadItems(server.ListAddress()), fresh) << "a lock its holder left is taken over";
+  EXPECT_EQ(server.Requests(), 1);
+  CloseHandle(lock);
 }
 
 // A standard user: neither the installation folder nor the machine's settings key can be written.

@@ -10,7 +10,7 @@ using Items = std::deque<std::string>;
 
 inline Items LoadItems(const std::string& listAddress, const DownloadLimits& limits = kListDownloadLimits) {
   struct Sink final : ProxyItemSink {
-    void InsertAtTop(std::string_view text) override { items.emplace_front(text); }
+    void Append(const std::vector<std::string_view>& texts) override { items.insert(items.end(), texts.begin(), texts.end()); }
     Items items;
   } sink;
   LoadProxyList(sink, listAddress, limits);

@@ -38,13 +38,15 @@ class TestHttpServer : public LoopbackListener {
   struct Response {
     std::string body;
     std::string status = "200 OK";
-    // Silent: never answers; Trickle: a byte a second; Broken: the connection closes half-way through the body
-    enum class Pace { Whole, Silent, Trickle, Broken } pace = Pace::Whole;
+    // Silent: never answers; Trickle: a byte a second; Broken: the connection closes half-way through the body;
+    // Held: whole, once Release() is called (until then the server holds the request it read, taking no other)
+    enum class Pace { Whole, Silent, Trickle, Broken, Held } pace = Pace::Whole;
   };
   explicit TestHttpServer(Response response) : m_response(std::move(response)), m_thread([this] { Serve(); }) {}
   ~TestHttpServer() { m_stopping = true, m_thread.join(); }
   std::string ListAddress() const { return "http://" + Loopback(Port()) + "/services/nimbus/proxy/sortedproxylist.txt"; }
   int Requests() const { return m_requests; }  // received so far
+  void Release() { m_released = true; }
 
  private:
   void Serve() {
@@ -62,6 +64,7 @@ class TestHttpServer : public LoopbackListener {
         if (!WaitReadable(client, 5000) || (got = recv(client, buffer, sizeof(buffer), 0)) <= 0) break;
       }
       m_requests += head.find("\r\n\r\n") != std::string::npos;
+      while (r.pace == Pace::Held && !m_released && !m_stopping) Sleep(10);
       for (size_t sent = 0, piece; r.pace != Pace::Silent && sent < length && !m_stopping; sent += piece) {
         piece = send(client, answer.data() + sent, r.pace == Pace::Trickle ? 1 : static_cast<int>(length - sent), 0);
         for (int wait = 0; r.pace == Pace::Trickle && wait < 20 && !m_stopping; ++wait) Sleep(50);
@@ -73,7 +76,7 @@ class TestHttpServer : public LoopbackListener {
   }
 
   const Response m_response;
-  std::atomic<bool> m_stopping{false};
+  std::atomic<bool> m_stopping{false}, m_released{false};
   std::atomic<int> m_requests{0};
   std::thread m_thread;
 };
