@@ -8,44 +8,37 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <tuple>
 #include <vector>
 #include "build_config.h"
 #include "proxylist/list_download_seam.h"
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
 
-// Each call a download made on one of its WinINet handles, and on which thread.
-struct HandleCall { DWORD thread; HINTERNET handle; bool closes; };
+// Each call a download made on one of its WinINet handles: the calling thread, the handle, whether it closes it.
 std::mutex g_callsLock;
-std::vector<HandleCall> g_handleCalls;
-HINTERNET Noted(HINTERNET handle, bool closes = false) {
-  const std::lock_guard<std::mutex> lock(g_callsLock);
-  return g_handleCalls.push_back({GetCurrentThreadId(), handle, closes}), handle;
+std::vector<std::tuple<DWORD, HINTERNET, bool>> g_handleCalls;
+HINTERNET Noted(HINTERNET h, bool closes = false) {
+  return std::lock_guard<std::mutex>(g_callsLock), g_handleCalls.emplace_back(GetCurrentThreadId(), h, closes), h;
 }
-BOOL WINAPI NotedSend(HINTERNET h, LPCSTR headers, DWORD length, LPVOID body, DWORD size) {
-  return HttpSendRequestA(Noted(h), headers, length, body, size);
-}
-BOOL WINAPI NotedQuery(HINTERNET h, LPDWORD available, DWORD flags, DWORD_PTR context) {
-  return InternetQueryDataAvailable(Noted(h), available, flags, context);
-}
-BOOL WINAPI NotedRead(HINTERNET h, LPVOID buffer, DWORD size, LPDWORD read) { return InternetReadFile(Noted(h), buffer, size, read); }
+BOOL WINAPI NotedSend(HINTERNET h, LPCSTR a, DWORD b, LPVOID c, DWORD d) { return HttpSendRequestA(Noted(h), a, b, c, d); }
+BOOL WINAPI NotedQuery(HINTERNET h, LPDWORD a, DWORD b, DWORD_PTR c) { return InternetQueryDataAvailable(Noted(h), a, b, c); }
+BOOL WINAPI NotedRead(HINTERNET h, LPVOID a, DWORD b, LPDWORD c) { return InternetReadFile(Noted(h), a, b, c); }
 BOOL WINAPI NotedClose(HINTERNET h) { return InternetCloseHandle(Noted(h, true)); }
 
 // Once the download's three handles are closed (or 30 s passed): how it misused them, if it did.
 std::string HandleMisuses(DWORD waiter) {
-  for (int wait = 0; wait < 600; ++wait, Sleep(50)) {
-    const std::lock_guard<std::mutex> lock(g_callsLock);
-    if (std::count_if(g_handleCalls.begin(), g_handleCalls.end(), [](const HandleCall& c) { return c.closes; }) >= 3) break;
-  }
-  const std::lock_guard<std::mutex> lock(g_callsLock);
   std::string misuses;
   std::map<HINTERNET, DWORD> user;
   std::set<HINTERNET> closed;
-  for (const HandleCall& call : g_handleCalls) {
-    if (closed.count(call.handle)) misuses += "used after its close; ";
-    if (user.emplace(call.handle, call.thread).first->second != call.thread) misuses += "used on two threads; ";
-    if (call.closes && call.thread == waiter) misuses += "closed by the waiting thread; ";
-    if (call.closes) closed.insert(call.handle);
+  for (int wait = 0; wait < 600 && (std::lock_guard<std::mutex>(g_callsLock), std::count_if(g_handleCalls.begin(),
+       g_handleCalls.end(), [](const auto& call) { return std::get<2>(call); }) < 3); ++wait) Sleep(50);
+  const std::lock_guard<std::mutex> lock(g_callsLock);
+  for (const auto& [thread, handle, closes] : g_handleCalls) {
+    if (closed.count(handle)) misuses += "used after its close; ";
+    if (user.emplace(handle, thread).first->second != thread) misuses += "used on two threads; ";
+    if (closes && thread == waiter) misuses += "closed by the waiting thread; ";
+    if (closes) closed.insert(handle);
   }
   g_handleCalls.clear();
   return misuses + std::to_string(closed.size()) + " closed";
