@@ -49,8 +49,8 @@ class InternetHandle {
 // One download, shared by the thread that waits for it and the thread that makes it (see
 // StartDetachedWork). The download's thread alone uses and closes its WinINet handles: a waiter
 // that gives up only asks it to stop, which it does once the call it is in returns (connecting and
-// each wait for data are bounded by the step time-out). A handle closed under a call still running would let that call act on
-// whatever request of the browser's is given the same handle value next.
+// each wait for data are bounded by the step time-out). A handle closed under a call still running
+// would let that call act on whatever request of the browser's is given the same handle value next.
 class DownloadJob {
  public:
   DownloadJob(std::string address, const DownloadLimits& limits)
