@@ -47,19 +47,28 @@ std::ptrdiff_t OffsetOf() {
 }
 }  // namespace com_map_detail
 
+// The table is made afresh on each call, on the stack: a function's static table of computed
+// offsets would be guarded by the threads library linked into the module, which leaves an event
+// and a thread handle behind for each thread that used it, each time the module is unloaded.
 #define BEGIN_COM_MAP(theClass)                                                  \
  public:                                                                         \
   using ComMapClass = theClass;                                                  \
   HRESULT _InternalQueryInterface(REFIID iid, void** ppvObject) {                \
-    return InternalQueryInterface(this, GetInterfaceMap(), iid, ppvObject);      \
+    return WithInterfaceMap([&](const InterfaceEntry* entries) {                 \
+      return InternalQueryInterface(this, entries, iid, ppvObject);              \
+    });                                                                          \
   }                                                                              \
   /* The object's own IUnknown: its first interface. */                          \
   IUnknown* GetUnknown() {                                                       \
-    return reinterpret_cast<IUnknown*>(reinterpret_cast<char*>(this) +           \
-                                       GetInterfaceMap()[0].offset);             \
+    return WithInterfaceMap([this](const InterfaceEntry* entries) {              \
+      return reinterpret_cast<IUnknown*>(reinterpret_cast<char*>(this) +         \
+                                         entries[0].offset);                     \
+    });                                                                          \
   }                                                                              \
-  static const InterfaceEntry* GetInterfaceMap() {                               \
-    static const InterfaceEntry entries[] = {
+  template <class Use>                                                           \
+  static auto WithInterfaceMap(Use use)                                          \
+      -> decltype(use(static_cast<const InterfaceEntry*>(nullptr))) {            \
+    const InterfaceEntry entries[] = {
 // The interface `I`, answered by the base `I`.
 #define COM_INTERFACE_ENTRY(I) {&__uuidof(I), com_map_detail::OffsetOf<ComMapClass, I>()},
 // The interface `I`, answered by the base `Base` that derives from it.
@@ -68,7 +77,7 @@ std::ptrdiff_t OffsetOf() {
   {nullptr, 0}         \
   }                    \
   ;                    \
-  return entries;      \
+  return use(entries); \
   }
 
 // A plain object of class T: IUnknown is its own.

@@ -44,8 +44,32 @@ class WrapperMap {
 
 WrapperMap g_wrappers;
 
-// The wrapper whose window this thread is creating, until the window's first creation hook.
-thread_local CWnd* t_pWndCreating = nullptr;
+// The wrapper whose window this thread is creating, until the window's first creation hook. A slot
+// of the system's own, not thread_local: the compiler's thread-local storage runs on a threads
+// library linked into this module, which gives every thread that uses it handles of its own (an
+// event, a thread, semaphores) and leaves them behind each time the browser unloads the module.
+class CreatingWrapper {
+ public:
+  CreatingWrapper() : m_slot(TlsAlloc()) {}
+  ~CreatingWrapper() {
+    if (m_slot != TLS_OUT_OF_INDEXES) TlsFree(m_slot);
+  }
+  CreatingWrapper(const CreatingWrapper&) = delete;
+  CreatingWrapper& operator=(const CreatingWrapper&) = delete;
+
+  // False when there is no slot.
+  bool Set(CWnd* wnd) { return m_slot != TLS_OUT_OF_INDEXES && TlsSetValue(m_slot, wnd); }
+  CWnd* Take() {
+    CWnd* const wnd = m_slot == TLS_OUT_OF_INDEXES ? nullptr : static_cast<CWnd*>(TlsGetValue(m_slot));
+    if (wnd) TlsSetValue(m_slot, nullptr);
+    return wnd;
+  }
+
+ private:
+  const DWORD m_slot;
+};
+
+CreatingWrapper g_creating;
 
 }  // namespace
 
@@ -57,13 +81,14 @@ CWnd::~CWnd() {
 BOOL CWnd::CreateEx(DWORD dwExStyle, const char* className, const char* text, DWORD dwStyle, const RECT& rect,
                     HWND hWndParent, UINT nID) {
   if (m_hWnd) return FALSE;
+  if (!g_creating.Set(nullptr)) return FALSE;
   const HHOOK hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
   if (!hook) return FALSE;
-  t_pWndCreating = this;
+  g_creating.Set(this);
   const HWND hWnd = CreateWindowExA(dwExStyle, className, text, dwStyle, rect.left, rect.top, rect.right - rect.left,
                                     rect.bottom - rect.top, hWndParent,
                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), AfxGetResourceHandle(), nullptr);
-  t_pWndCreating = nullptr;  // the hook took it, or the window was never made
+  g_creating.Take();  // the hook took it, or the window was never made
   UnhookWindowsHookEx(hook);
   return hWnd != nullptr && m_hWnd == hWnd;
 }
@@ -92,10 +117,9 @@ LRESULT CWnd::DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CWnd::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && t_pWndCreating) {
-    CWnd* const wnd = t_pWndCreating;
-    t_pWndCreating = nullptr;  // windows the control creates for itself stay unwrapped
-    wnd->Attach(reinterpret_cast<HWND>(wParam));
+  if (code == HCBT_CREATEWND) {
+    // Taken once: windows the control creates for itself stay unwrapped.
+    if (CWnd* const wnd = g_creating.Take()) wnd->Attach(reinterpret_cast<HWND>(wParam));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -11,6 +11,7 @@
 #include "framework/modal_wait.h"
 #include "framework/module.h"
 #include "proxylist/list_address.h"
+#include "proxylist/list_download_seam.h"
 #include "proxylist/list_text.h"
 #include "proxylist/revocation_check.h"
 
@@ -27,13 +28,33 @@ std::string UserAgent() {
   return name.substr(0, name.rfind('.'));
 }
 
+ListDownloadCalls g_calls = WinInetListDownloadCalls();
+
+// A WinINet handle, closed when it goes; only ever on the thread that opened and used it.
+class InternetHandle {
+ public:
+  InternetHandle(HINTERNET handle, const ListDownloadCalls& calls) : m_handle(handle), m_calls(calls) {}
+  ~InternetHandle() {
+    if (m_handle) m_calls.closeHandle(m_handle);
+  }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  operator HINTERNET() const { return m_handle; }
+
+ private:
+  const HINTERNET m_handle;
+  const ListDownloadCalls& m_calls;
+};
+
 // One download, shared by the thread that waits for it and the thread that makes it (see
-// StartDetachedWork). Every WinINet handle it opens is closed exactly once, under the
-// lock: by the download when it is done, or by the waiting thread when time has run out (which
-// makes a call blocked on them return).
+// StartDetachedWork). The download's thread alone uses and closes its WinINet handles: a waiter
+// that gives up only asks it to stop, which it does once the call it is in returns (connecting and
+// each wait for data are bounded by the step time-out). A handle closed under a call still running
+// would let that call act on whatever request of the browser's is given the same handle value next.
 class DownloadJob {
  public:
-  DownloadJob(std::string address, const DownloadLimits& limits) : m_address(std::move(address)), m_limits(limits) {
+  DownloadJob(std::string address, const DownloadLimits& limits)
+      : m_address(std::move(address)), m_limits(limits), m_calls(g_calls) {
     InitializeCriticalSection(&m_lock);
   }
   ~DownloadJob() {
@@ -54,8 +75,7 @@ class DownloadJob {
       text.clear();
     }
     EnterCriticalSection(&m_lock);
-    CloseHandles();
-    if (!m_abandoned) m_result.swap(text);
+    if (!m_stopped) m_result.swap(text);
     LeaveCriticalSection(&m_lock);
     SetEvent(m_done);
   }
@@ -65,8 +85,7 @@ class DownloadJob {
   std::string Wait() {
     const bool finished = WaitModally(m_done, m_limits.wholeTimeoutMs, WhileWaiting::HandleSentMessages);
     EnterCriticalSection(&m_lock);
-    m_abandoned = !finished;
-    CloseHandles();
+    m_stopped = !finished;
     std::string result;
     result.swap(m_result);
     LeaveCriticalSection(&m_lock);
@@ -74,22 +93,11 @@ class DownloadJob {
   }
 
  private:
-  // Keeps `handle` for closing; false (and closed at once) when the download was abandoned.
-  bool Adopt(HINTERNET handle) {
-    if (!handle) return false;
+  bool Stopped() {
     EnterCriticalSection(&m_lock);
-    const bool kept = !m_abandoned && m_handleCount < kMaxHandles;
-    if (kept) {
-      m_handles[m_handleCount++] = handle;
-    } else {
-      InternetCloseHandle(handle);
-    }
+    const bool stopped = m_stopped;
     LeaveCriticalSection(&m_lock);
-    return kept;
-  }
-
-  void CloseHandles() {  // caller holds m_lock; children first
-    while (m_handleCount > 0) InternetCloseHandle(m_handles[--m_handleCount]);
+    return stopped;
   }
 
   // Set on every handle: not every WinINet hands a session's time-outs down to its requests.
@@ -100,19 +108,21 @@ class DownloadJob {
     }
   }
 
-  // The whole body, or false when a read fails or the download was abandoned.
+  // The whole body, or false when a read fails, the body grows past the largest list, or the
+  // download was stopped.
   bool ReadBody(HINTERNET request, std::string& body) {
     char buffer[4096];
     for (;;) {
       DWORD available = 0;
-      if (!InternetQueryDataAvailable(request, &available, 0, 0)) return false;
+      if (!m_calls.queryDataAvailable(request, &available, 0, 0) || Stopped()) return false;
       if (available == 0) return true;
-      if (Abandoned()) return false;
       DWORD read = 0;
-      if (!InternetReadFile(request, buffer, available < sizeof(buffer) ? available : sizeof(buffer), &read)) {
+      if (!m_calls.readFile(request, buffer, available < sizeof(buffer) ? available : sizeof(buffer), &read) ||
+          Stopped()) {
         return false;
       }
       if (read == 0) return true;
+      if (read > QUILLMASK_LIST_MAX_BYTES - body.size()) return false;
       body.append(buffer, read);
     }
   }
@@ -126,21 +136,24 @@ class DownloadJob {
            status >= 200 && status < 300;
   }
 
-  // WinINet ends a body whose connection broke off as if it were whole; the announced length tells.
-  static bool ArrivedWhole(HINTERNET request, const std::string& body) {
+  // The length the answer announced, if it did.
+  static std::optional<DWORD> AnnouncedLength(HINTERNET request) {
     DWORD length = 0;
     DWORD size = sizeof(length);
     if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr)) {
-      return true;  // none announced
+      return std::nullopt;
     }
-    return body.size() == length;
+    return length;
   }
 
-  bool Abandoned() {
-    EnterCriticalSection(&m_lock);
-    const bool abandoned = m_abandoned;
-    LeaveCriticalSection(&m_lock);
-    return abandoned;
+  // Whether the answer shows where its body ends. WinINet ends a body whose connection broke off
+  // as if it were whole (and a chunked one cut inside a chunk or before its last chunk too), so a
+  // body with a length is checked against it, and a chunked one is refused: the request asks for
+  // HTTP/1.0, to which a server sends none. Without either, the body ends where its connection does.
+  static bool ShowsItsEnd(HINTERNET request) {
+    char coding[64] = {};
+    DWORD size = sizeof(coding);
+    return !HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, coding, &size, nullptr);
   }
 
   std::string Download() {
@@ -149,39 +162,42 @@ class DownloadJob {
     // Over HTTPS WinINet refuses a certificate problem without asking the user; nothing is ignored.
     const DWORD secure = parsed->secure ? INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_UI : 0;
 
-    const HINTERNET session = InternetOpenA(UserAgent().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!Adopt(session)) return std::string();
+    const InternetHandle session(InternetOpenA(UserAgent().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
+                                 m_calls);
+    if (!session || Stopped()) return std::string();
     SetTimeouts(session);
-    const HINTERNET connection = InternetConnectA(session, parsed->host.c_str(), parsed->port, nullptr, nullptr,
-                                                  INTERNET_SERVICE_HTTP, INTERNET_FLAG_KEEP_CONNECTION, 1);
-    if (!Adopt(connection)) return std::string();
+    const InternetHandle connection(InternetConnectA(session, parsed->host.c_str(), parsed->port, nullptr, nullptr,
+                                                     INTERNET_SERVICE_HTTP, INTERNET_FLAG_KEEP_CONNECTION, 1),
+                                    m_calls);
+    if (!connection || Stopped()) return std::string();
     SetTimeouts(connection);
     // Always the server's current list: not WinINet's stored copy, nor a proxy's on the way; and
     // nothing stored.
     const DWORD fresh = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE;
-    const HINTERNET request = HttpOpenRequestA(connection, "GET", parsed->path.c_str(), nullptr, nullptr, nullptr,
-                                               INTERNET_FLAG_KEEP_CONNECTION | fresh | secure, 0);
-    if (!Adopt(request)) return std::string();
+    const InternetHandle request(HttpOpenRequestA(connection, "GET", parsed->path.c_str(), "HTTP/1.0", nullptr, nullptr,
+                                                  INTERNET_FLAG_KEEP_CONNECTION | fresh | secure, 0),
+                                 m_calls);
+    if (!request || Stopped()) return std::string();
     SetTimeouts(request);
-    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return std::string();
+    if (!m_calls.sendRequest(request, nullptr, 0, nullptr, 0) || Stopped()) return std::string();
     if (parsed->secure && !ServerChainPassesRevocationCheck(request)) return std::string();
-    if (!Succeeded(request)) return std::string();
+    if (!Succeeded(request) || !ShowsItsEnd(request)) return std::string();
+    const std::optional<DWORD> announced = AnnouncedLength(request);
+    if (announced && *announced > QUILLMASK_LIST_MAX_BYTES) return std::string();  // not worth reading
 
     std::string body;
-    if (!ReadBody(request, body) || !ArrivedWhole(request, body)) return std::string();
+    if (!ReadBody(request, body) || (announced && body.size() != *announced)) return std::string();
     const std::string received = ExpandLineFeeds(body);
     std::printf("\nContent %s\n", received.c_str());
     return NormaliseListText(received);
   }
 
-  static constexpr int kMaxHandles = 3;
-  HANDLE m_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // set once the download is over
   CRITICAL_SECTION m_lock;
-  HINTERNET m_handles[kMaxHandles] = {};
-  int m_handleCount = 0;
-  bool m_abandoned = false;
+  HANDLE m_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // set once the download is over
+  bool m_stopped = false;  // the waiter gave up
   const std::string m_address;
   const DownloadLimits m_limits;
+  const ListDownloadCalls m_calls;
   std::string m_result;
 };
 
@@ -192,6 +208,16 @@ std::string Fetch(const std::string& address, const DownloadLimits& limits) {
 }
 
 }  // namespace
+
+ListDownloadCalls WinInetListDownloadCalls() {
+  return {HttpSendRequestA, InternetQueryDataAvailable, InternetReadFile, InternetCloseHandle};
+}
+
+ListDownloadCalls ReplaceListDownloadCalls(const ListDownloadCalls& calls) {
+  const ListDownloadCalls previous = g_calls;
+  g_calls = calls;
+  return previous;
+}
 
 std::string FetchProxyList(const std::string& address, const DownloadLimits& limits) {
   try {

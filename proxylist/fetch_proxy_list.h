@@ -17,12 +17,15 @@ struct DownloadLimits {
 extern const DownloadLimits kListDownloadLimits;
 
 // GETs `address` ("http[s]://host[:port]/path") from the server itself (no cached copy is used or
-// kept) and returns the body of a 2xx answer normalised into list entries (see NormaliseListText);
-// the empty text when anything failed, the answer was not 2xx, its body broke off before the
-// announced length, or time ran out. Never throws, never shows a message.
+// kept), as HTTP/1.0, and returns the body of a 2xx answer normalised into list entries (see
+// NormaliseListText); the empty text when anything failed, the answer was not 2xx, its body is
+// larger than the largest list (QUILLMASK_LIST_MAX_BYTES), broke off before the announced length or
+// came chunked (whose cut WinINet does not tell), or time ran out. Never throws, never shows a
+// message.
 //
 // The download runs on a thread of its own, which the caller waits for at most
 // `limits.wholeTimeoutMs`, answering the messages sent to its windows meanwhile (see
-// WaitModally); a download still running then is abandoned (its handles are closed,
-// and its thread ends on its own, keeping the module loaded until it has).
+// WaitModally); a download still running then is abandoned: its thread stops once the WinINet call
+// it is in returns (connecting and each wait for data are bounded by `limits.stepTimeoutMs`) and
+// closes its handles itself, keeping the module loaded until it has.
 std::string FetchProxyList(const std::string& address, const DownloadLimits& limits = kListDownloadLimits);

@@ -452,3 +452,19 @@ TEST_F(BandInHostTest, BandsComingAndGoingLeaveNoWindowsGdiObjectsOrReferences) 
   });
   EXPECT_EQ(site.refs, 1u);
 }
+
+// The browser lets the module go once its bands are gone (CoFreeUnusedLibraries) and loads it again
+// for the next window: switching on and off in each lifetime leaves the process's handles as they were.
+TEST_F(BandInHostTest, EnableAndDisableLeaveTheProcessHoldingTheHandlesItHeld) {
+  ExpectNoHandlesLeft(3, 10, [&](int) {
+    LoopbackListener proxy;  // one each time: the proxy tests fill its queue
+    Open(Loopback(proxy.Port()) + "- Here<br />");
+    Pick(0, false);
+    EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+    EXPECT_EQ(Said([&] { Click(kToggle); }), "");
+    EXPECT_EQ(State(), Off());
+    m_host.Close();
+    CoFreeUnusedLibrariesEx(0, 0);
+    EXPECT_EQ(GetModuleHandleA("quillbar.dll"), nullptr) << "the module was let go";
+  });
+}

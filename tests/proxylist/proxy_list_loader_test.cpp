@@ -3,40 +3,85 @@
 #include "proxylist/proxy_list_loader.h"
 #include <wininet.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <fstream>
 #include <future>
+#include <map>
+#include <mutex>
+#include <set>
 #include <thread>
+#include <tuple>
+#include <vector>
 #include "build_config.h"
+#include "proxylist/list_download_seam.h"
 #include "tests/support/list_loading.h"
 #include "tests/support/loopback.h"
 
+// Each call a download made on one of its WinINet handles: the calling thread, the handle, whether it closes it.
+std::mutex g_callsLock;
+std::vector<std::tuple<DWORD, HINTERNET, bool>> g_handleCalls;
+HINTERNET Noted(HINTERNET h, bool closes = false) {
+  return std::lock_guard<std::mutex>(g_callsLock), g_handleCalls.emplace_back(GetCurrentThreadId(), h, closes), h;
+}
+BOOL WINAPI NotedSend(HINTERNET h, LPCSTR a, DWORD b, LPVOID c, DWORD d) { return HttpSendRequestA(Noted(h), a, b, c, d); }
+BOOL WINAPI NotedQuery(HINTERNET h, LPDWORD a, DWORD b, DWORD_PTR c) { return InternetQueryDataAvailable(Noted(h), a, b, c); }
+BOOL WINAPI NotedRead(HINTERNET h, LPVOID a, DWORD b, LPDWORD c) { return InternetReadFile(Noted(h), a, b, c); }
+BOOL WINAPI NotedClose(HINTERNET h) { return InternetCloseHandle(Noted(h, true)); }
+
+// Once the download's three handles are closed (or 30 s passed): how it misused them, if it did.
+std::string HandleMisuses(DWORD waiter) {
+  std::string misuses;
+  std::map<HINTERNET, DWORD> user;
+  std::set<HINTERNET> closed;
+  for (int wait = 0; wait < 600 && (std::lock_guard<std::mutex>(g_callsLock), std::count_if(g_handleCalls.begin(),
+       g_handleCalls.end(), [](const auto& call) { return std::get<2>(call); }) < 3); ++wait) Sleep(50);
+  const std::lock_guard<std::mutex> lock(g_callsLock);
+  for (const auto& [thread, handle, closes] : g_handleCalls) {
+    if (closed.count(handle)) misuses += "used after its close; ";
+    if (user.emplace(handle, thread).first->second != thread) misuses += "used on two threads; ";
+    if (closes && thread == waiter) misuses += "closed by the waiting thread; ";
+    if (closes) closed.insert(handle);
+  }
+  g_handleCalls.clear();
+  return misuses + std::to_string(closed.size()) + " closed";
+}
+
 TEST(FetchProxyListTest, NormalisesAWhole2xxAnswerElseGivesTheEmptyTextInTimeAnsweringWindowsAndCachingNothing) {
   using Pace = TestHttpServer::Response::Pace;
-  std::string many;  // more than 4 MB
-  for (int i = 0; i < 150000; ++i) many += "10.0." + std::to_string(i % 256) + ".1:8080- Somewhere far<br />";
+  std::string atLimit;  // the largest list
+  for (int i = 0; atLimit.size() + 40 <= QUILLMASK_LIST_MAX_BYTES; ++i) atLimit += "10.0." + std::to_string(i % 256) + ".1:8080- Somewhere far<br />";
+  atLimit.insert(0, QUILLMASK_LIST_MAX_BYTES - atLimit.size(), 'x');
   const std::string longEntry = "1.2.3.4:80- " + std::string(10000, 'L') + "<br />";
   const struct { std::string status, body, expected; Pace pace = Pace::Whole; } cases[] = {
       {"200 OK", "1.2.3.4:80- US<supports POST> x<br />5.6.7.8:3128- DE<br />tail", "1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />"},
       {"502 Bad Gateway", "<html>Bad gateway<br />Try again<br /></html>", ""}, {"200 OK", "a:1- X<br />b:2- Y<br />", "", Pace::Broken},
-      {"200 OK", many, many}, {"200 OK", longEntry + longEntry + "\n" + longEntry, longEntry + longEntry + "\r\n" + longEntry},
+      {"200 OK", "a:1- X<br />b:2- Y<br />", "", Pace::ChunkCut}, {"200 OK", "a:1- X<br />b:2- Y<br />", "", Pace::NoLastChunk},
+      {"200 OK", atLimit, atLimit}, {"200 OK", atLimit + "<br />", ""}, {"200 OK", "10.0.0.1:8080- Somewhere far<br />", "", Pace::Endless},
+      {"200 OK", longEntry + longEntry + "\n" + longEntry, longEntry + longEntry + "\r\n" + longEntry},
       {"200 OK", "a:1- X<br />", "", Pace::Silent}, {"200 OK", "a:1- X<br />", "", Pace::Trickle}};
   const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  const ListDownloadCalls real = ReplaceListDownloadCalls({NotedSend, NotedQuery, NotedRead, NotedClose});
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.body.substr(0, 40));
+    SCOPED_TRACE(c.body.substr(0, 40) + " " + std::to_string(static_cast<int>(c.pace)));
     const DWORD start = GetTickCount();
-    TestHttpServer server({c.body, c.status, c.pace});
-    const bool dawdles = c.pace == Pace::Silent || c.pace == Pace::Trickle;
-    std::atomic<bool> fetching{true}, answeredMeanwhile{false};  // as a frame sending to the waiting band's windows
-    std::thread frame([&] { answeredMeanwhile = !dawdles || (SendMessageTimeoutA(window, WM_NULL, 0, 0, 0, 30000, nullptr) && fetching); });
-    EXPECT_EQ(FetchProxyList(server.ListAddress(), c.pace == Pace::Whole ? kListDownloadLimits : DownloadLimits{2000, 4000}),
-              c.expected);
-    fetching = false, frame.join();
-    EXPECT_TRUE(answeredMeanwhile) << "the waiting thread froze its windows";
-    // Not a speed check: without the bound this call would not return while the server dawdles.
-    EXPECT_LT(GetTickCount() - start, 20000u);
-    DWORD size = 0;  // the answers allow caching, yet WinINet keeps no copy
-    EXPECT_EQ(GetUrlCacheEntryInfoA(server.ListAddress().c_str(), nullptr, &size) ? 0 : GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
+    {
+      TestHttpServer server({c.body, c.status, c.pace});
+      const bool dawdles = c.pace == Pace::Silent || c.pace == Pace::Trickle, answers = dawdles || c.pace == Pace::Endless;
+      std::atomic<bool> fetching{true}, answeredMeanwhile{false};  // as a frame sending to the waiting band's windows
+      std::thread frame([&] { answeredMeanwhile = !answers || (SendMessageTimeoutA(window, WM_NULL, 0, 0, 0, 30000, nullptr) && fetching); });
+      const std::string got = FetchProxyList(server.ListAddress(), dawdles ? DownloadLimits{2000, 4000} : kListDownloadLimits);
+      EXPECT_TRUE(got == c.expected) << got.size() << " bytes: " << got.substr(0, 80);
+      fetching = false, frame.join();
+      EXPECT_TRUE(answeredMeanwhile) << "the waiting thread froze its windows";
+      // Not a speed check: without the bound (or the size limit) this call would not return while the server dawdles.
+      EXPECT_LT(GetTickCount() - start, 20000u);
+      DWORD size = 0;  // the answers allow caching, yet WinINet keeps no copy
+      EXPECT_EQ(GetUrlCacheEntryInfoA(server.ListAddress().c_str(), nullptr, &size) ? 0 : GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
+    }
+    // A download abandoned while its thread still reads: that thread closes its handles once it is out.
+    EXPECT_EQ(HandleMisuses(GetCurrentThreadId()), "3 closed");
   }
+  ReplaceListDownloadCalls(real);
   DestroyWindow(window);
   EXPECT_EQ(FetchProxyList("http://" + Loopback(ClosedLoopbackPort()) + "/list.txt"), "");
   EXPECT_EQ(FetchProxyList("not an address"), "");
@@ -220,11 +265,13 @@ TEST_F(ProxyListLoaderTest, ReadersSeeAWholeListAndAFailedReplacementLeavesTheOl
   const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;  // as the list's readers open it
   // A reader that does not let the list go (an earlier version's): the new list becomes the user's copy.
   const struct { Pace pace; DWORD readerSharing; std::string list, userCopy; } cases[] = {
-      {Pace::Whole, sharing, fresh, ""}, {Pace::Whole, sharing & ~FILE_SHARE_DELETE, old, fresh}, {Pace::Broken, sharing, old, ""}};
+      {Pace::Whole, sharing, fresh, ""}, {Pace::Whole, sharing & ~FILE_SHARE_DELETE, old, fresh}, {Pace::Broken, sharing, old, ""},
+      {Pace::ChunkCut, sharing, old, ""}, {Pace::Endless, sharing, old, ""}};  // (endless: over the largest list)
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.readerSharing);
+    SCOPED_TRACE(std::to_string(c.readerSharing) + " " + std::to_string(static_cast<int>(c.pace)));
     m_folder.WriteList(old);
     RequestUpdate();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt");  // no pause after the last case's failure
     TestHttpServer server({fresh, "200 OK", c.pace});
     const HANDLE reader = CreateFileA(m_folder.ListFile().c_str(), GENERIC_READ, c.readerSharing, nullptr, OPEN_EXISTING, 0, nullptr);
     char seen[100];
@@ -234,7 +281,9 @@ TEST_F(ProxyListLoaderTest, ReadersSeeAWholeListAndAFailedReplacementLeavesTheOl
     ReadFile(reader, seen + begun, 90, &rest, nullptr);
     CloseHandle(reader);
     EXPECT_EQ(std::string(seen, begun + rest), old);
-    EXPECT_EQ(m_folder.ReadList() + "|" + ReadBytes(UserListFile()), c.list + "|" + c.userCopy);
+    EXPECT_EQ(m_folder.ReadList() + "|" + ReadBytes(UserListFile()) + "|" + std::to_string(UpdateProxy().value_or(9)),
+              c.list + "|" + c.userCopy + (c.list == old && c.userCopy.empty() ? "|1" : "|0")) << "a failed download leaves the request";
+    EXPECT_EQ(server.Requests(), 1);
     DeleteFileA(UserListFile().c_str());
     WIN32_FIND_DATAA found;  // (Wine's ReplaceFile leaves an empty "rf*.tmp" of its own when it fails)
     const HANDLE search = FindFirstFileA((m_folder.ListFile() + ".*.tmp").c_str(), &found);

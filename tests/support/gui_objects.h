@@ -1,10 +1,13 @@
-// Leaks of GDI and USER objects.
+// Leaks of GDI and USER objects, and of the process's handles.
 #pragma once
 #include <windows.h>
 #include <winternl.h>
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
+#include <vector>
 
 // One entry of Wine's GDI handle table; a free entry has type 0.
 struct GdiHandleEntry { std::uint64_t object; std::uint16_t processId, count, unique; std::uint8_t type, flags; std::uint64_t user; };
@@ -36,4 +39,30 @@ inline void ExpectNoGuiObjectsLeft(int warmUp, int cycles, const std::function<v
   for (int i = 0; i < cycles; ++i) cycle(i);
   EXPECT_GT(gdi, 0);
   EXPECT_EQ(CountGuiObjects(), std::make_pair(gdi, user)) << "GDI and USER objects";
+}
+
+// The process's handles by type ("Event 4, File 5, ..."), from the system's table of every process's handles.
+inline std::string CountHandles() {
+  std::vector<char> table(1 << 22);
+  if (NtQuerySystemInformation(SystemHandleInformation, table.data(), static_cast<ULONG>(table.size()), nullptr)) return "no table";
+  std::map<std::wstring, long> counts;
+  const auto* const handles = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(table.data());
+  for (ULONG i = 0; i < handles->Count; ++i) {
+    if (handles->Handle[i].OwnerPid != GetCurrentProcessId()) continue;
+    alignas(PUBLIC_OBJECT_TYPE_INFORMATION) char type[512] = {};
+    const UNICODE_STRING& name = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(type)->TypeName;
+    NtQueryObject(reinterpret_cast<HANDLE>(ULONG_PTR{handles->Handle[i].HandleValue}), ObjectTypeInformation, type, 500, nullptr);
+    ++counts[std::wstring(name.Buffer, name.Length / sizeof(WCHAR))];
+  }
+  std::string text;  // the type names are ASCII
+  for (const auto& [name, count] : counts) text += std::string(name.begin(), name.end()) + " " + std::to_string(count) + ", ";
+  return text;
+}
+
+// As ExpectNoGuiObjectsLeft, for the process's handles of each type.
+inline void ExpectNoHandlesLeft(int warmUp, int cycles, const std::function<void(int)>& cycle) {
+  for (int i = 0; i < warmUp; ++i) cycle(i);
+  const std::string before = CountHandles();
+  for (int i = 0; i < cycles; ++i) cycle(i);
+  EXPECT_EQ(CountHandles(), before) << "handles by type";
 }

@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <gtest/gtest.h>
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include "tests/support/loopback_socket.h"
@@ -39,8 +40,11 @@ class TestHttpServer : public LoopbackListener {
     std::string body;
     std::string status = "200 OK";
     // Silent: never answers; Trickle: a byte a second; Broken: the connection closes half-way through the body;
-    // Held: whole, once Release() is called (until then the server holds the request it read, taking no other)
-    enum class Pace { Whole, Silent, Trickle, Broken, Held } pace = Pace::Whole;
+    // Held: whole, once Release() is called (until then the server holds the request it read, taking no other);
+    // Endless: the body over and over, 32 KiB each 20 ms, without a length; ChunkCut: chunked, a chunk of 1024
+    // bytes announced and the body sent (shorter) before the connection closes; NoLastChunk: chunked, the body
+    // in one chunk, closed before the last chunk
+    enum class Pace { Whole, Silent, Trickle, Broken, Held, Endless, ChunkCut, NoLastChunk } pace = Pace::Whole;
   };
   explicit TestHttpServer(Response response) : m_response(std::move(response)), m_thread([this] { Serve(); }) {}
   ~TestHttpServer() { m_stopping = true, m_thread.join(); }
@@ -52,9 +56,16 @@ class TestHttpServer : public LoopbackListener {
   void Serve() {
     using Pace = Response::Pace;
     const Response& r = m_response;
-    const std::string answer = "HTTP/1.1 " + r.status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-        std::to_string(r.body.size()) + "\r\nCache-Control: max-age=3600\r\nConnection: close\r\n\r\n" + r.body;
+    const bool chunked = r.pace == Pace::ChunkCut || r.pace == Pace::NoLastChunk;
+    const std::string framing = chunked ? "Transfer-Encoding: chunked\r\n" : "Content-Length: " + std::to_string(r.body.size()) + "\r\n";
+    char chunkSize[16];
+    std::snprintf(chunkSize, sizeof(chunkSize), "%x\r\n", r.pace == Pace::ChunkCut ? 1024u : static_cast<unsigned>(r.body.size()));
+    const std::string body = chunked ? chunkSize + r.body + (r.pace == Pace::NoLastChunk ? "\r\n" : "") : r.body;
+    const std::string answer = "HTTP/1.1 " + r.status + "\r\nContent-Type: text/plain\r\n" +
+        (r.pace == Pace::Endless ? "" : framing) + "Cache-Control: max-age=3600\r\nConnection: close\r\n\r\n" + body;
     const size_t length = answer.size() - (r.pace == Pace::Broken ? r.body.size() / 2 : 0);
+    std::string piece;  // of an endless body
+    while (r.pace == Pace::Endless && piece.size() < 32768) piece += r.body;
     while (!m_stopping) {
       if (!WaitReadable(m_listener, 100)) continue;
       const SOCKET client = accept(m_listener, nullptr, nullptr);
@@ -71,6 +82,7 @@ class TestHttpServer : public LoopbackListener {
         if (piece > answer.size()) break;  // a failed send
       }
       while (r.pace == Pace::Silent && !m_stopping) Sleep(50);
+      while (r.pace == Pace::Endless && !m_stopping && send(client, piece.data(), static_cast<int>(piece.size()), 0) > 0) Sleep(20);
       shutdown(client, SD_SEND), closesocket(client);
     }
   }
