@@ -1,5 +1,7 @@
-// The 64-bit installer run for real in the tests' own prefix, each step checked where Windows keeps what
-// it changed: files, registry, the proxy, the addresses opened.
+// This build's installer run for real in the tests' own prefix (64-bit Windows, for both), each step
+// checked where Windows keeps what it changed: files, registry, the proxy, the addresses opened. The
+// 32-bit installer's tests, a 32-bit program, see the 32-bit registry view and "Program Files (x86)"
+// as the 32-bit browser does.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <fstream>
@@ -15,6 +17,11 @@ constexpr char kProgId[] = "quillbar.quillbarBand";
 constexpr char kElevationPolicyKey[] =
     "Software\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{E72D6036-BC7E-47CA-9383-A032C7306450}";
 const std::string kFolder = std::string(getenv("ProgramFiles")) + "\\Quillmask\\";  // where it installs
+#ifdef _WIN64
+constexpr char kDisplayName[] = "Quillmask (64-bit)";
+#else
+constexpr char kDisplayName[] = "Quillmask";
+#endif
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 std::string String(HKEY root, const std::string& key, const char* name = "") {
@@ -53,7 +60,7 @@ TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) 
                 String(HKEY_CLASSES_ROOT, server) + String(HKEY_CLASSES_ROOT, server, "ThreadingModel"),
             "Quillmask" + std::string(kProgId) + ".1" + kFolder + "quillbar.dll" + "Apartment") << "registered";
   const std::string uninstaller = "\"" + kFolder + "uninstall.exe\"";
-  const std::pair<const char*, std::string> entry[] = {{"DisplayName", "Quillmask (64-bit)"},
+  const std::pair<const char*, std::string> entry[] = {{"DisplayName", kDisplayName},
       {"DisplayVersion", QUILLMASK_VERSION_TEXT}, {"Publisher", "Quillmask"}, {"UninstallString", uninstaller},
       {"DisplayIcon", kFolder + "quillstop.exe,0"}, {"InstallLocation", kFolder.substr(0, kFolder.size() - 1)},
       {"QuietUninstallString", uninstaller + " /S"}};
@@ -130,7 +137,7 @@ TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   const ProgramRun run = RunToEnd("\"" + kFolder + "uninstall.exe\"", [&](const ProgramRun&) {
     HWND pages = nullptr, yes = GetDlgItem(FindWindowA("#32770", "Quillmask"), IDOK);
     for (HWND w = FindWindowExA(0, 0, "#32770", nullptr); w; w = FindWindowExA(0, w, "#32770", nullptr)) {
-      if (TextOf(w).rfind("Quillmask (64-bit) Uninstall", 0) == 0) pages = w;
+      if (TextOf(w).rfind(std::string(kDisplayName) + " Uninstall", 0) == 0) pages = w;
     }
     if (!asked && IsWindowVisible(yes)) asked = PostMessageA(yes, BM_CLICK, 0, 0);  // quillstop's question
     const HWND next = GetDlgItem(pages, IDOK);  // "Uninstall", later "Close"
@@ -191,3 +198,40 @@ TEST_F(InstallerTest, InstallsIntoANewFolderChosenOutsideProgramFilesOnly) {
   EXPECT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
   EXPECT_FALSE(Exists("C:\\Tools\\Quillmask"));
 }
+
+#ifndef _WIN64
+// Whether `name` is a value of HKEY_LOCAL_MACHINE\`key` in one registry view of 64-bit Windows
+// (KEY_WOW64_32KEY or KEY_WOW64_64KEY), whichever view this program has.
+bool InView(REGSAM view, const std::string& key, const char* name) {
+  HKEY opened;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return false;
+  const bool found = RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(opened);
+  return found;
+}
+
+// On 64-bit Windows the 32-bit installer is the 32-bit browser's: its files go to "Program Files (x86)",
+// and all it registers (the band, its toolbar value, the broker's policy, the uninstall entry, AppPath)
+// to the 32-bit view, none to the 64-bit browser's; its uninstaller takes them out of that view.
+TEST_F(InstallerTest, OnSixtyFourBitWindowsInstallsForThe32BitBrowserOnly) {
+  BOOL wow64 = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64) << "runs on 64-bit Windows";
+  Install();
+  EXPECT_EQ(kFolder, std::string(getenv("ProgramFiles(x86)")) + "\\Quillmask\\");
+  EXPECT_FALSE(Exists(std::string(getenv("ProgramW6432")) + "\\Quillmask"));
+  const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID");
+  const std::pair<std::string, std::string> values[] = {{kSettingsKey, "AppPath"}, {kToolbarKey, clsid},
+      {kElevationPolicyKey, "AppPath"}, {kUninstallKey, "UninstallString"},
+      {"Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32", ""}};
+  for (const auto& [key, name] : values) {
+    EXPECT_EQ(std::to_string(InView(KEY_WOW64_32KEY, key, name.c_str())) + std::to_string(InView(KEY_WOW64_64KEY, key, name.c_str())),
+              "10") << key << " " << name << ": in the 32-bit view, not in the 64-bit one";
+  }
+  const std::string toolbarKey64 = std::string("Software\\WOW6432Node\\") + (kToolbarKey + sizeof("Software\\") - 1);
+  EXPECT_TRUE(InView(KEY_WOW64_64KEY, toolbarKey64, clsid.c_str())) << "the 64-bit view shows it under " << toolbarKey64;
+
+  EXPECT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
+  for (const auto& [key, name] : values) EXPECT_FALSE(InView(KEY_WOW64_32KEY, key, name.c_str())) << key << " " << name;
+  EXPECT_FALSE(Exists(kFolder));
+}
+#endif
