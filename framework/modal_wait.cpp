@@ -29,11 +29,12 @@ bool WaitModally(HANDLE handle, DWORD timeoutMs, WhileWaiting messages) {
     const DWORD elapsed = GetTickCount() - start;
     const DWORD left = timeoutMs == INFINITE ? INFINITE : elapsed < timeoutMs ? timeoutMs - elapsed : 0;
     const DWORD waited = MsgWaitForMultipleObjectsEx(1, &handle, left, wakeMask, MWMO_INPUTAVAILABLE);
-    if (waited == WAIT_OBJECT_0) return true;
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0) return true;
     if (waited != WAIT_OBJECT_0 + 1 || !DispatchWaiting(messages)) return false;
     // A steady stream of messages does not stretch the bound.
     if (timeoutMs != INFINITE && GetTickCount() - start >= timeoutMs) {
-      return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+      const DWORD last = WaitForSingleObject(handle, 0);
+      return last == WAIT_OBJECT_0 || last == WAIT_ABANDONED;
     }
   }
 }

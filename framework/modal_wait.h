@@ -11,6 +11,7 @@ enum class WhileWaiting {
                        // (no input) reaches a window before its owner is ready for it
 };
 
-// True when `handle` is signalled within `timeoutMs` (INFINITE: no limit). False when time runs out, the wait fails, or
+// True when `handle` is signalled within `timeoutMs` (INFINITE: no limit); a mutex is then owned by
+// the thread, also one that its owner left without releasing it (abandoned). False when time runs out, the wait fails, or
 // a WM_QUIT arrives (it is posted again, so that the thread's own loop ends as asked).
 bool WaitModally(HANDLE handle, DWORD timeoutMs, WhileWaiting messages);

@@ -6,7 +6,8 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     CWinApp* app = AfxGetApp();
-    if (!app || !app->InitInstance()) return 0;
+    if (!app) return 0;
+    if (!app->InitInstance()) return app->ExitInstance();
     return app->Run();
   } catch (...) {
     return 1;

@@ -30,6 +30,7 @@ BOOL ResetApp::InitInstance() {
   // in asking; settings that could not be written the user is told of (unless nobody is there to
   // see it), and then asked.
   if (!DisableConnectionProxy()) {
+    m_nExitCode = 1;
     if (GetLastError() == ERROR_NOT_ENOUGH_MEMORY || !asksUser) return FALSE;
     AfxMessageBox(nullptr, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
   }
