@@ -5,6 +5,7 @@
 #include "build_config.h"
 #include "connection/connection_proxy.h"
 #include "host/server_registration.h"
+#include "tests/support/held_switch_lock.h"
 #include "tests/support/program_run.h"
 
 const std::string kProgram = PathBesideProgram("quillstop.exe");
@@ -69,13 +70,18 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
 }
 
 // The user's own proxy, kept when the toolbar switched its own on, is what quillstop gives back.
-// Where it may not write the settings it says so (when someone is there to see it), then asks.
+// Where it may not write the settings, or another switch holds the lock throughout, it says so (when
+// someone is there to see it), then asks; silent, its exit code says so.
 TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   StartLanConnection("127.0.0.1:3128");
   ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
-  {
-    testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
-    EXPECT_TRUE(Run("/S").windows.empty());
+  for (const bool heldLock : {false, true}) {
+    SCOPED_TRACE(heldLock ? "lock held" : "settings locked");
+    std::optional<testreg::ReadOnlyKey> locked;
+    std::optional<HeldSwitchLock> held;
+    heldLock ? void(held.emplace()) : void(locked.emplace(HKEY_CURRENT_USER, kInternetSettings));
+    const ProgramRun silent = Run("/S");
+    EXPECT_TRUE(silent.ended && silent.windows.empty() && silent.exitCode == 1) << silent.exitCode;
     EXPECT_TRUE(Run("").ended);
     EXPECT_EQ(m_shown, (std::vector<std::string>{"error", "question, proxy 127.0.0.1:9999"}));
   }
