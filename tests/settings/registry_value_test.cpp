@@ -80,20 +80,3 @@ TEST_F(RegistryValueTest, UsersSettingGoesToTheFirstKeyThatTakesItElseToMemory) 
   EXPECT_TRUE(DeleteUserKey(kKey));
   EXPECT_EQ(Fresh(), 5u) << "the user's value is gone from both keys and from memory";
 }
-
-// A setting only medium integrity may write is read from the user's own key alone, never from its
-// low-integrity copy (where any page in a protected tab may write), and never written there.
-TEST_F(RegistryValueTest, AMediumIntegritySettingLivesInTheUsersOwnKeyAlone) {
-  const SettingName setting = {kNumber, SettingScope::MediumUser};
-  testreg::SetDword(HKEY_CURRENT_USER, kLowKey, "Number", 6);
-  testreg::SetDword(HKEY_LOCAL_MACHINE, kKey, "Number", 5);
-  RegistryDword fresh(setting, 99);
-  EXPECT_EQ(static_cast<DWORD>(fresh), 99u);
-  EXPECT_FALSE(fresh.Found());
-  EXPECT_EQ(static_cast<DWORD>(RegistryDword({kNumber, SettingScope::MediumUserOverMachine}, 99)), 5u);
-  testreg::ReadOnlyKey user(HKEY_CURRENT_USER, kKey);
-  RegistryDword number(setting);
-  number = 7;
-  EXPECT_EQ(Stored(HKEY_CURRENT_USER, kLowKey), 6u) << "not written to the low-integrity copy";
-  EXPECT_EQ(static_cast<DWORD>(RegistryDword(setting, 99)), 7u) << "kept in memory";
-}
