@@ -82,3 +82,16 @@ TEST_F(ProtectedModeTest, AStatePlantedInTheLowIntegrityKeyIsNotShown) {
   OpenBand();
   EXPECT_EQ(Face() + " | " + Label(), "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP"));
 }
+
+// A broker that has not answered within the band's bound may yet have switched (here quillstop stands
+// in: it switches off, then waits on its question): the band says nothing and shows the state as it is.
+TEST_F(ProtectedModeTest, ABrokerThatDoesNotAnswerInTimeLeavesTheStateShownAsItIs) {
+  Pick(0, false);
+  ASSERT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  ReplaceBrokerPath(PathBesideProgram("quillstop.exe"));
+  EXPECT_EQ(Said([&] { Click(kToggle); }), "");
+  EXPECT_EQ(State(), Off(kOwn));
+  const HWND question = FindWindowA("#32770", "Quillmask");
+  EXPECT_NE(question, nullptr);
+  PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
+}
