@@ -38,10 +38,10 @@ BrokerResult AskBroker(const BrokerRequest& request, WhileWaiting messages, DWOR
       return BrokerResult::Refused;
     }
     CloseHandle(process.hThread);
-    DWORD exitCode = static_cast<DWORD>(BrokerResult::Refused);
+    DWORD exitCode = static_cast<DWORD>(BrokerResult::Unanswered);
     // A broker that does not answer in time is left to end by itself: killed, it might stop
     // half-way through a switch.
-    if (!WaitModally(process.hProcess, timeoutMs, messages) || !GetExitCodeProcess(process.hProcess, &exitCode)) {
+    if (WaitModally(process.hProcess, timeoutMs, messages) && !GetExitCodeProcess(process.hProcess, &exitCode)) {
       exitCode = static_cast<DWORD>(BrokerResult::Refused);
     }
     CloseHandle(process.hProcess);

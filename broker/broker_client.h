@@ -10,8 +10,8 @@
 #include "framework/modal_wait.h"
 
 // Runs the broker with `request` and waits at most `timeoutMs` for its exit code, the thread
-// handling `messages` meanwhile. Refused when the broker cannot be started or does not answer in
-// time.
+// handling `messages` meanwhile. Refused when the broker cannot be started (or its exit code not be
+// read), Unanswered when it has not ended in time.
 BrokerResult AskBroker(const BrokerRequest& request, WhileWaiting messages, DWORD timeoutMs);
 
 // Tests run the broker from elsewhere (empty: quillbroker.exe beside this module) and get the

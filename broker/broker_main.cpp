@@ -15,19 +15,23 @@
 
 namespace {
 
-// The arguments after the program's name, in the ANSI code page; a character it lacks makes an
-// argument that no request accepts.
+// The arguments after the program's name, read from the wide command line as the system passed it,
+// with no code page in between. A request is ASCII: an argument with any other character becomes
+// one that no request accepts.
 std::vector<std::string> Arguments() {
   int count = 0;
   LPWSTR* const wide = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
   for (int i = 1; wide && i < count; ++i) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string argument(size > 0 ? static_cast<size_t>(size) : 1u, '\0');
-    BOOL lossy = FALSE;
-    WideCharToMultiByte(CP_ACP, 0, wide[i], -1, &argument[0], size, nullptr, &lossy);
-    argument.resize(argument.size() - 1);
-    arguments.push_back(lossy ? std::string(1, '\x01') : argument);
+    std::string argument;
+    for (const wchar_t* c = wide[i]; *c; ++c) {
+      if (*c >= 0x80) {
+        argument = std::string(1, '\x01');
+        break;
+      }
+      argument += static_cast<char>(*c);
+    }
+    arguments.push_back(argument);
   }
   LocalFree(wide);
   return arguments;

@@ -29,6 +29,9 @@ enum class BrokerResult : unsigned long {
   NotSwitchedOn = 13,  // a switch-over, while the toolbar's proxy is off
   Refused = 14,        // the settings could not be written (or another window's switch did not end)
   DownloadFailed = 15, // no list came; the stored one stays
+  // Never an exit code of the broker: the band's own finding that it did not end within the band's
+  // bound. It may still do what it was asked.
+  Unanswered = 16,
 };
 
 // The longest proxy address accepted: what a proxy box item gives back.

@@ -8,21 +8,37 @@ namespace {
 // The broker waits a few seconds at most for another window's switch, then writes in milliseconds.
 constexpr DWORD kBrokerSwitchTimeoutMs = 15000;
 
-bool Switched(BrokerResult result) {
-  if (result == BrokerResult::Done) return true;
-  SetLastError(result == BrokerResult::NotSwitchedOn ? ERROR_INVALID_STATE : ERROR_ACCESS_DENIED);
-  return false;
+SwitchResult ResultOf(bool switched) {
+  if (switched) return SwitchResult::Done;
+  return GetLastError() == ERROR_INVALID_STATE ? SwitchResult::NotSwitchedOn : SwitchResult::Refused;
+}
+
+SwitchResult ResultOf(BrokerResult result) {
+  switch (result) {
+    case BrokerResult::Done:
+      return SwitchResult::Done;
+    case BrokerResult::NotSwitchedOn:
+      return SwitchResult::NotSwitchedOn;
+    case BrokerResult::Unanswered:
+      return SwitchResult::Unanswered;
+    default:
+      return SwitchResult::Refused;
+  }
+}
+
+SwitchResult AskBrokerToSwitch(const BrokerRequest& request) {
+  return ResultOf(AskBroker(request, WhileWaiting::HandleAllMessages, kBrokerSwitchTimeoutMs));
 }
 
 }  // namespace
 
-bool SwitchProxyOn(const char* proxy, ProxySwitch kind) {
-  if (!WritesThroughBroker()) return SetConnectionOptions(proxy, NoticeFor(kind), kind);
+SwitchResult SwitchProxyOn(const char* proxy, ProxySwitch kind) {
+  if (!WritesThroughBroker()) return ResultOf(SetConnectionOptions(proxy, NoticeFor(kind), kind));
   const BrokerRequestKind request = kind == ProxySwitch::Over ? BrokerRequestKind::SwitchOver : BrokerRequestKind::SwitchOn;
-  return Switched(AskBroker({request, proxy ? proxy : ""}, WhileWaiting::HandleAllMessages, kBrokerSwitchTimeoutMs));
+  return AskBrokerToSwitch({request, proxy ? proxy : ""});
 }
 
-bool SwitchProxyOff() {
-  if (!WritesThroughBroker()) return DisableConnectionProxy();
-  return Switched(AskBroker({BrokerRequestKind::SwitchOff, {}}, WhileWaiting::HandleAllMessages, kBrokerSwitchTimeoutMs));
+SwitchResult SwitchProxyOff() {
+  if (!WritesThroughBroker()) return ResultOf(DisableConnectionProxy());
+  return AskBrokerToSwitch({BrokerRequestKind::SwitchOff, {}});
 }

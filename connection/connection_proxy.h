@@ -38,7 +38,9 @@ constexpr ChangeNotice NoticeFor(ProxySwitch kind) {
 // user's, and a copy already kept stands. All or nothing: when WinINet refuses a connection's write,
 // the connections written before it get their options back, nothing new stays kept, the state
 // stays, and the result is false with WinINet's error in GetLastError (ERROR_NOT_ENOUGH_MEMORY
-// when memory ran out, ERROR_TIMEOUT when another window's switch did not end).
+// when memory ran out, ERROR_TIMEOUT when another window's switch did not end, ERROR_ACCESS_DENIED
+// when the lock found is not the user's). While it waits for the lock the thread handles its
+// messages, as a modal dialog does.
 bool SetConnectionOptions(const char* proxy, ChangeNotice notice = ChangeNotice::AfterLastWrite,
                           ProxySwitch kind = ProxySwitch::On);
 
@@ -48,7 +50,8 @@ bool SetConnectionOptions(const char* proxy, ChangeNotice notice = ChangeNotice:
 // connection that no longer uses it (the user changed it, or it never did) is left exactly as it
 // is. A kept copy is forgotten once its connection was given it back or no longer uses the
 // toolbar's proxy; the copy of a connection not chosen this time stays for a later switch-off.
-// False, with the error in GetLastError, when a write was refused: the toolbar's state then stays.
+// False, with the error in GetLastError, when a write was refused or the lock not had (as for
+// SetConnectionOptions): the toolbar's state then stays.
 bool DisableConnectionProxy();
 
 // The proxies the toolbar may have left in the connections: the one in use and those noted with each

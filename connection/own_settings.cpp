@@ -7,11 +7,28 @@ namespace {
 
 constexpr char kOwnSettingsKey[] = "Software\\Quillmask\\OwnConnectionSettings";
 
-// One kept value of a connection's options.
+// One kept value of a connection's options. It decides where the user's traffic goes when the
+// toolbar switches off, so it is the user's own key's alone (never the low-integrity copy's).
 template <typename T>
 RegistryValue<T> Kept(const std::string& connectionKey, const char* name) {
   const std::string fullPath = connectionKey + '\\' + name;
-  return RegistryValue<T>(SettingName{fullPath.c_str(), SettingScope::User});
+  return RegistryValue<T>(SettingName{fullPath.c_str(), SettingScope::MediumUser});
+}
+
+// Writes one value of a copy, an empty or zero one too: a copy is written whole.
+template <typename T>
+void KeepValue(const std::string& connectionKey, const char* name, const T& value) {
+  const std::string fullPath = connectionKey + '\\' + name;
+  RegistryValue<T>(SettingName{fullPath.c_str(), SettingScope::MediumUser}, T(), true) = value;
+}
+
+// Reads one value of a copy into `out`; false when it is missing or of another type.
+template <typename T>
+bool LoadValue(const std::string& connectionKey, const char* name, T& out) {
+  RegistryValue<T> value = Kept<T>(connectionKey, name);
+  if (!value.Found()) return false;
+  out = value;
+  return true;
 }
 
 // The LAN connection and the default dial-up connection each have a key of their own; the dial-up
@@ -20,12 +37,31 @@ std::string ConnectionKey(const char* connection) {
   return std::string(kOwnSettingsKey) + (connection ? "\\DialUp" : "\\LAN");
 }
 
-// A copy is complete once its connection type is written (never 0).
-bool HoldsCopy(const std::string& key) { return static_cast<DWORD>(Kept<DWORD>(key, "Flags")) != 0; }
+// The copy kept in `key`, whole: every value there, each of its own type, and a connection type
+// (never 0). Anything less is no copy, so nothing of a half-written one mixes into the settings.
+std::optional<KeptSettings> LoadCopy(const std::string& key, std::string& connection) {
+  KeptSettings kept;
+  if (!LoadValue(key, "Connection", connection) || !LoadValue(key, "Flags", kept.own.flags) ||
+      !LoadValue(key, "ProxyServer", kept.own.proxyServer) || !LoadValue(key, "ProxyBypass", kept.own.proxyBypass) ||
+      !LoadValue(key, "AutoConfigURL", kept.own.autoConfigUrl) ||
+      !LoadValue(key, "AutoDiscoveryFlags", kept.own.autoDiscoveryFlags) ||
+      !LoadValue(key, "ToolbarProxy", kept.toolbarProxy) || kept.own.flags == 0) {
+    return std::nullopt;
+  }
+  return kept;
+}
 
-bool HoldsCopyOf(const std::string& key, const char* connection) {
-  return HoldsCopy(key) &&
-         static_cast<std::string>(Kept<std::string>(key, "Connection")) == (connection ? connection : "");
+bool HoldsCopy(const std::string& key) {
+  std::string connection;
+  return LoadCopy(key, connection).has_value();
+}
+
+// The copy of `connection` itself (the dial-up place holds one connection's).
+std::optional<KeptSettings> CopyOf(const std::string& key, const char* connection) {
+  std::string kept;
+  std::optional<KeptSettings> copy = LoadCopy(key, kept);
+  if (kept != (connection ? connection : "")) return std::nullopt;
+  return copy;
 }
 
 }  // namespace
@@ -34,35 +70,27 @@ bool KeepOwnSettings(const char* connection, const ConnectionOptions& options) {
   const std::string key = ConnectionKey(connection);
   if (HoldsCopy(key)) return false;
   DeleteUserKey(key);  // nothing of a half-written copy may mix in
-  Kept<std::string>(key, "Connection") = std::string(connection ? connection : "");
-  Kept<std::string>(key, "ProxyServer") = options.proxyServer;
-  Kept<std::string>(key, "ProxyBypass") = options.proxyBypass;
-  Kept<std::string>(key, "AutoConfigURL") = options.autoConfigUrl;
-  Kept<DWORD>(key, "AutoDiscoveryFlags") = options.autoDiscoveryFlags;
-  // Last, as it marks the copy complete; a type of 0 (none read) counts as a direct connection.
-  Kept<DWORD>(key, "Flags") = options.flags ? options.flags : static_cast<DWORD>(PROXY_TYPE_DIRECT);
+  KeepValue(key, "Connection", std::string(connection ? connection : ""));
+  KeepValue(key, "ProxyServer", options.proxyServer);
+  KeepValue(key, "ProxyBypass", options.proxyBypass);
+  KeepValue(key, "AutoConfigURL", options.autoConfigUrl);
+  KeepValue(key, "AutoDiscoveryFlags", options.autoDiscoveryFlags);
+  KeepValue(key, "ToolbarProxy", std::string());
+  // Last, as it completes the copy; a type of 0 (none read) counts as a direct connection.
+  KeepValue(key, "Flags", options.flags ? options.flags : static_cast<DWORD>(PROXY_TYPE_DIRECT));
   return true;
 }
 
 void NoteToolbarProxy(const char* connection, const std::string& proxy) {
   const std::string key = ConnectionKey(connection);
-  if (HoldsCopyOf(key, connection)) Kept<std::string>(key, "ToolbarProxy") = proxy;
+  if (CopyOf(key, connection)) KeepValue(key, "ToolbarProxy", proxy);
 }
 
 std::optional<KeptSettings> LoadOwnSettings(const char* connection) {
-  const std::string key = ConnectionKey(connection);
-  if (!HoldsCopyOf(key, connection)) return std::nullopt;
-  KeptSettings kept;
-  kept.own.flags = Kept<DWORD>(key, "Flags");
-  kept.own.proxyServer = Kept<std::string>(key, "ProxyServer");
-  kept.own.proxyBypass = Kept<std::string>(key, "ProxyBypass");
-  kept.own.autoConfigUrl = Kept<std::string>(key, "AutoConfigURL");
-  kept.own.autoDiscoveryFlags = Kept<DWORD>(key, "AutoDiscoveryFlags");
-  kept.toolbarProxy = Kept<std::string>(key, "ToolbarProxy");
-  return kept;
+  return CopyOf(ConnectionKey(connection), connection);
 }
 
 void ForgetOwnSettings(const char* connection) {
   const std::string key = ConnectionKey(connection);
-  if (HoldsCopyOf(key, connection)) DeleteUserKey(key);
+  if (CopyOf(key, connection)) DeleteUserKey(key);
 }

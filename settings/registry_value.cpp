@@ -94,13 +94,16 @@ RegistryValue<T>::RegistryValue(const char* fullPath, T defaultValue, bool force
 }
 
 template <typename T>
-RegistryValue<T>::RegistryValue(const SettingName& setting, T defaultValue)
-    : m_hRoot(HKEY_LOCAL_MACHINE), m_default(std::move(defaultValue)), m_bForce(false) {
+RegistryValue<T>::RegistryValue(const SettingName& setting, T defaultValue, bool force)
+    : m_hRoot(HKEY_LOCAL_MACHINE), m_default(std::move(defaultValue)), m_bForce(force) {
   RegistryPath path = SplitRegistryPath(setting.fullPath ? setting.fullPath : "");
   m_strKeyPath = std::move(path.keyPath);
   m_strValueName = std::move(path.valueName);
-  m_bUserKeys = setting.scope != SettingScope::Machine;
-  m_bRootKey = setting.scope != SettingScope::User;
+  const SettingScope scope = setting.scope;
+  m_bUserKeys = scope != SettingScope::Machine;
+  m_bLowCopy = scope == SettingScope::User || scope == SettingScope::UserOverMachine;
+  m_bRootKey = scope == SettingScope::Machine || scope == SettingScope::UserOverMachine ||
+               scope == SettingScope::MediumUserOverMachine;
   Read();
 }
 
@@ -120,12 +123,17 @@ bool RegistryValue<T>::WriteTo(HKEY root, const std::string& keyPath) {
 }
 
 template <typename T>
+std::vector<std::string> RegistryValue<T>::KeyPaths() const {
+  return m_bLowCopy ? UserKeyPaths(m_strKeyPath) : std::vector<std::string>{m_strKeyPath};
+}
+
+template <typename T>
 T RegistryValue<T>::Read() {
   bool found = false;
   if (m_bUserKeys) {
     found = memory_settings::Find(FullPath(), m_value);
     if (!found) {
-      for (const std::string& keyPath : UserKeyPaths(m_strKeyPath)) {
+      for (const std::string& keyPath : KeyPaths()) {
         if ((found = ReadFrom(HKEY_CURRENT_USER, keyPath))) break;
       }
     }
@@ -139,7 +147,7 @@ T RegistryValue<T>::Read() {
 template <typename T>
 bool RegistryValue<T>::Write() {
   if (!m_bUserKeys) return WriteTo(m_hRoot, m_strKeyPath);
-  const std::vector<std::string> keyPaths = UserKeyPaths(m_strKeyPath);
+  const std::vector<std::string> keyPaths = KeyPaths();
   for (const std::string& keyPath : keyPaths) {
     if (!WriteTo(HKEY_CURRENT_USER, keyPath)) continue;
     memory_settings::Erase(FullPath());

@@ -15,6 +15,13 @@
 // HKEY_CURRENT_USER "Software\Quillmask" and read from there first, with the machine's key still
 // answering for a value the user has never had (as an earlier version stored them all there;
 // "ListRefreshFailedAt" is newer and only ever the user's).
+//
+// The switch state ("Enabled", "ActiveIP") and the copy of the user's own connection settings
+// decide where the user's traffic goes, so they live in the user's own key alone: a process below
+// medium integrity may not write there (the broker does it for a protected band), and every window
+// reads them from there. The low-integrity copy of the key, which any page that took over a
+// protected tab may write, holds only hints ("LocalIP", "CaleC", "UpdateProxy",
+// "ListRefreshFailedAt").
 #pragma once
 
 // Where a setting lives.
@@ -22,6 +29,9 @@ enum class SettingScope {
   Machine,          // HKEY_LOCAL_MACHINE only
   User,             // the user's own keys only (see RegistryValue)
   UserOverMachine,  // the user's own keys; HKEY_LOCAL_MACHINE answers for a value they lack
+  // The user's own key alone, never its low-integrity copy: what only medium integrity may write.
+  MediumUser,
+  MediumUserOverMachine,  // the same; HKEY_LOCAL_MACHINE answers for a value it lacks
 };
 
 struct SettingName {
@@ -31,8 +41,8 @@ struct SettingName {
 
 namespace setting {
 inline constexpr char kSettingsKey[] = "Software\\Quillmask";
-inline constexpr SettingName kEnabled = {"Software\\Quillmask\\Enabled", SettingScope::UserOverMachine};
-inline constexpr SettingName kActiveIP = {"Software\\Quillmask\\ActiveIP", SettingScope::UserOverMachine};
+inline constexpr SettingName kEnabled = {"Software\\Quillmask\\Enabled", SettingScope::MediumUserOverMachine};
+inline constexpr SettingName kActiveIP = {"Software\\Quillmask\\ActiveIP", SettingScope::MediumUserOverMachine};
 inline constexpr SettingName kLocalIP = {"Software\\Quillmask\\LocalIP", SettingScope::UserOverMachine};
 inline constexpr SettingName kUpdateProxy = {"Software\\Quillmask\\UpdateProxy", SettingScope::UserOverMachine};
 inline constexpr SettingName kAppPath = {"Software\\Quillmask\\AppPath", SettingScope::Machine};

@@ -217,10 +217,12 @@ void CBandToolBar::ToggleProxy(const CommandScope& command) {
     ShowProxyState();
   } else if (!inUse) {
     EnableChosenProxy(command);
-  } else if (WhileBusy(SwitchProxyOff)) {
-    if (command.WindowStillOpen()) ShowProxyState();
-  } else if (command.WindowStillOpen()) {  // the proxy is still in use: so says everything the toolbar shows
-    AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
+  } else {
+    const SwitchResult result = WhileBusy(SwitchProxyOff);
+    if (result == SwitchResult::Refused && command.WindowStillOpen()) {
+      // the proxy is still in use: so says everything the toolbar shows
+      AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
+    }
     if (command.WindowStillOpen()) ShowProxyState();
   }
   if (command.WindowStillOpen()) ::SetFocus(m_wndProxyCombo.m_hWnd);
@@ -239,10 +241,13 @@ void CBandToolBar::EnableChosenProxy(const CommandScope& command) {
     ShowProxyState();  // nothing changed here; another window may have switched meanwhile
     return;
   }
-  const bool switched = SwitchChosenProxyOn(choice, ProxySwitch::On);
+  const SwitchResult result = SwitchChosenProxyOn(choice, ProxySwitch::On);
   if (!command.WindowStillOpen()) return;
-  AfxMessageBox(m_hWnd, switched ? kProxyConnectedText : kProxyNotSetText, kMessageCaption,
-                MB_OK | (switched ? MB_ICONINFORMATION : MB_ICONHAND));
+  if (result != SwitchResult::Unanswered) {  // unanswered, nothing is known but the state as it is
+    const bool switched = result == SwitchResult::Done;
+    AfxMessageBox(m_hWnd, switched ? kProxyConnectedText : kProxyNotSetText, kMessageCaption,
+                  MB_OK | (switched ? MB_ICONINFORMATION : MB_ICONHAND));
+  }
   if (command.WindowStillOpen()) ShowProxyState();
 }
 
@@ -250,7 +255,7 @@ unsigned long CBandToolBar::TestChosenProxy(HWND owner, const ProxyChoice& choic
   return WhileBusy([&] { return TestProxy(owner, choice.host.c_str(), static_cast<unsigned int>(choice.port)); });
 }
 
-bool CBandToolBar::SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind) {
+SwitchResult CBandToolBar::SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind) {
   return WhileBusy([&] { return SwitchProxyOn(choice.address.c_str(), kind); });
 }
 

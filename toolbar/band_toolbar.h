@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "connection/connection_proxy.h"
+#include "broker/proxy_switching.h"
 #include "framework/controls.h"
 #include "toolbar/command_scope.h"
 #include "toolbar/logo_static.h"
@@ -32,8 +32,8 @@ class CBandToolBar : public CToolBarCtrl {
   void ShowProxyState();
   // Tests the chosen proxy (see TestProxy); `owner` owns the message box of an unavailable proxy.
   unsigned long TestChosenProxy(HWND owner, const ProxyChoice& choice);
-  // Switches the chosen proxy on or over (see SwitchProxyOn), which may wait for the broker.
-  bool SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind);
+  // Switches the chosen proxy on or over (see SwitchProxyOn), which may wait for the lock or the broker.
+  SwitchResult SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind);
 
   ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
   CProxyComboBox m_wndProxyCombo;

@@ -104,14 +104,14 @@ LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
   if (reachable) {
     // Success is told only once the settings took the proxy; the proxy in use before stays otherwise.
     // Another window may have switched the proxy off meanwhile: then nothing is switched back on.
-    const bool switched = m_pToolBar->SwitchChosenProxyOn(choice, ProxySwitch::Over);
-    const DWORD error = GetLastError();
+    // A broker that did not answer in time may still switch: the state as it is is all there is to show.
+    const SwitchResult result = m_pToolBar->SwitchChosenProxyOn(choice, ProxySwitch::Over);
     if (!command.WindowStillOpen()) return 0;
-    if (switched) {
+    if (result == SwitchResult::Done) {
       AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
       if (!command.WindowStillOpen()) return 0;
       ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    } else if (error != ERROR_INVALID_STATE) {
+    } else if (result == SwitchResult::Refused) {
       AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
       if (!command.WindowStillOpen()) return 0;
     }

@@ -1,7 +1,9 @@
 // quillbroker.exe run for real, as a browser in Protected Mode starts it; what it switches is read
 // where Wine keeps it. (Nothing connects to these proxies: the band tests them before it asks.)
 #include <windows.h>
+#include <sddl.h>
 #include <gtest/gtest.h>
+#include <functional>
 #include "build_config.h"
 #include "host/server_registration.h"
 #include "tests/support/program_run.h"
@@ -10,7 +12,8 @@ const std::string kBroker = PathBesideProgram("quillbroker.exe");
 constexpr char kOwn[] = "10.20.30.40:3128";
 
 DWORD Broker(const std::string& arguments) {
-  const ProgramRun run = RunToEnd("\"" + kBroker + "\" " + arguments);
+  const bool quillstop = arguments == "quillstop /S";  // the uninstaller's reset, as a last step
+  const ProgramRun run = RunToEnd(quillstop ? "\"" + PathBesideProgram("quillstop.exe") + "\" /S" : "\"" + kBroker + "\" " + arguments);
   EXPECT_TRUE(run.ended && run.windows.empty()) << arguments;
   return run.exitCode;
 }
@@ -54,4 +57,45 @@ TEST_F(BrokerTest, RefusesAnythingButOneWellFormedRequestForAListedProxy) {
   DeleteFileA(m_folder.ListFile().c_str());
   EXPECT_EQ(Broker("switch-on 127.0.0.1:8001"), 12u) << "no list to offer it";
   EXPECT_EQ(State(), "  | " + std::string(kOwn));
+}
+
+// What a page that took over a protected tab may write: the low-integrity copy of the user's key.
+// Nothing planted there reaches the user's connection, through the broker or quillstop; nor does a
+// copy of the settings that is not whole in the user's own key.
+TEST_F(BrokerTest, ValuesPlantedWhereALowIntegrityPageWritesLeaveTheUsersOwnProxy) {
+  const auto plantCopy = [](const char* key) {
+    const std::string lan = std::string(key) + "\\OwnConnectionSettings\\LAN";
+    testreg::SetDword(HKEY_CURRENT_USER, lan.c_str(), "Flags", 3);
+    testreg::SetString(HKEY_CURRENT_USER, lan.c_str(), "ProxyServer", "6.6.6.6:6666");
+  };
+  const std::tuple<const char*, std::function<void()>, std::vector<std::string>> cases[] = {
+      {"a copy, low", [&] { plantCopy(kLowIntegritySettingsKey); }, {"switch-on 127.0.0.1:8001", "switch-off"}},
+      {"a copy, low, then quillstop", [&] { plantCopy(kLowIntegritySettingsKey); }, {"switch-on 127.0.0.1:8001", "quillstop /S"}},
+      {"a state, low", [] {
+         testreg::SetDword(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "Enabled", 1);
+         testreg::SetString(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "ActiveIP", kOwn);
+       }, {"switch-off"}},
+      {"a half copy, own key", [&] { plantCopy(kSettingsKey); }, {"switch-on 127.0.0.1:8001", "switch-off"}}};
+  for (const auto& [planted, plant, runs] : cases) {
+    ClearUserState();
+    StartLanConnection(kOwn);
+    plant();
+    for (const std::string& run : runs) EXPECT_EQ(Broker(run), 0u) << planted << ": " << run;
+    EXPECT_EQ(ProxyInUse(), kOwn) << planted;
+  }
+}
+
+// Where the system has no private namespaces (Wine), the lock is the session's named mutex: one
+// that is not the user's (made by another user, or squatting the name) is not taken.
+TEST_F(BrokerTest, RefusesASwitchLockThatIsNotTheUsers) {
+  PSECURITY_DESCRIPTOR other = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("O:S-1-5-21-1-2-3-1001D:P(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                   &other, nullptr));
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), other, FALSE};
+  const HANDLE squatted = CreateMutexA(&attributes, FALSE, "Local\\Quillmask.ProxySwitch");
+  ASSERT_NE(squatted, nullptr);
+  EXPECT_EQ(Broker("switch-on 127.0.0.1:8001"), 14u);
+  EXPECT_EQ(State(), "  | " + std::string(kOwn));
+  CloseHandle(squatted), LocalFree(other);
+  EXPECT_EQ(Broker("switch-on 127.0.0.1:8001"), 0u);
 }

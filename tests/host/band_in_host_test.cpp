@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <shlguid.h>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <future>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -12,6 +14,7 @@
 #include "host/server_registration.h"
 #include "tests/support/browser_window.h"
 #include "tests/support/gui_objects.h"
+#include "tests/support/held_switch_lock.h"
 #include "tests/support/loopback.h"
 #include "tests/support/program_run.h"
 #include "toolbar/proxy_choice.h"
@@ -260,7 +263,8 @@ TEST_F(BandInHostTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfIt
 TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
   LoopbackListener first, second;
   const std::string one = Loopback(first.Port()), two = Loopback(second.Port()), own = "127.0.0.1:3128";
-  // Where the user's state lands: the user's key, its low-integrity copy, only the band's memory.
+  // Where the user's values land: the user's key, its low-integrity copy (hints only: the switch
+  // state stays in the band's memory), only the band's memory.
   for (const char* stateKey : {kSettingsKey, kLowIntegritySettingsKey, static_cast<const char*>(nullptr)}) {
     ClearUserState();
     StartLanConnection(own.c_str());
@@ -282,7 +286,8 @@ TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
     EXPECT_EQ(proxies + " " + ProxyInUse(), one + " " + two + " Your IP is: " + two + " " + own);
     EXPECT_EQ(Face() + " " + Icons(said), "Enable 1 iiiii");
     if (!stateKey) continue;
-    EXPECT_EQ(Stored(stateKey, "UpdateProxy") + " " + Stored(stateKey, "Enabled"), "1 0") << stateKey;
+    EXPECT_EQ(Stored(stateKey, "UpdateProxy") + " " + Stored(stateKey, "Enabled"), stateKey == kSettingsKey ? "1 0" : "1 ")
+        << stateKey;
   }
 }
 
@@ -371,6 +376,42 @@ TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwi
     PostMessageA(run.windows[0], WM_CLOSE, 0, 0);
   }).ended);
   EXPECT_EQ(other, "0 Your IP is: " + live + " | 1 " + Label());
+  EXPECT_EQ(State(), Off(own));
+}
+
+// Another switch holds the lock throughout (stuck): the window answers what other threads send it
+// while it waits, then says nothing changed, and nothing did.
+TEST_F(BandInHostTest, WhileAnotherSwitchHoldsTheLockTheWindowAnswersThenSaysNothingChanged) {
+  LoopbackListener proxy;
+  const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
+  StartLanConnection(own.c_str());
+  Open(live + "- Here<br />");
+  Pick(0, false);
+  ASSERT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  std::atomic<bool> boxShown{false};
+  int sent = 0, answered = 0;
+  DWORD longestMs = 0;
+  std::string said;
+  {
+    HeldSwitchLock held;
+    std::thread other([&, bar = ToolBar()] {  // a bound well inside the lock's wait
+      while (!boxShown) {
+        const DWORD start = GetTickCount();
+        DWORD_PTR result = 0;
+        ++sent, answered += SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result) != 0;
+        longestMs = std::max(longestMs, GetTickCount() - start);
+        Sleep(200);
+      }
+    });
+    said = Said([&] { Click(kToggle); }, false, [&] { boxShown = true; });
+    other.join();
+  }
+  std::cout << "while the lock was held the window answered " << answered << " of " << sent
+            << " messages, the slowest in " << longestMs << " ms\n";
+  EXPECT_EQ(said, Box('!', kProxyNotRemovedText));
+  EXPECT_TRUE(sent > 1 && answered == sent) << answered << " of " << sent;
+  EXPECT_EQ(State(), On(live));
+  EXPECT_EQ(Said([&] { Click(kToggle); }), "") << "the lock let go: switched off";
   EXPECT_EQ(State(), Off(own));
 }
 

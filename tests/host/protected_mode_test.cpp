@@ -24,6 +24,9 @@ class ProtectedModeTest : public testing::Test, protected BrowserWindow {
     ASSERT_TRUE(Start(kOwn));
     ReplaceIntegrityLevel(Low), ReplaceInternetSetOption(Refuse);
     m_folder.WriteList(Loopback(m_first.Port()) + "- One<br />" + Loopback(m_second.Port()) + "- Two<br />");
+    OpenBand();
+  }
+  void OpenBand() {
     CComPtr<IDeskBand> band;
     ASSERT_EQ(CComCreator<CquillbarBand>::CreateInstance(nullptr, IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
     ASSERT_EQ(m_host.Open(m_frame.m_hWnd, band), S_OK);
@@ -66,4 +69,29 @@ TEST_F(ProtectedModeTest, ARefusingOrMissingBrokerShowsTheErrorAndChangesNothing
   ReplaceBrokerPath({});
   EXPECT_EQ(Said([&] { Click(kToggle); }), "");
   EXPECT_EQ(State(), Off(kOwn));
+}
+
+// A state planted in the low-integrity copy of the user's key, which a page in the tab may write and
+// which a protected window would read first (it may not write the user's own key), is not the
+// toolbar's: the window shows what is so, the toolbar's proxy off.
+TEST_F(ProtectedModeTest, AStatePlantedInTheLowIntegrityKeyIsNotShown) {
+  m_host.Close();
+  testreg::SetDword(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "Enabled", 1);
+  testreg::SetString(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "ActiveIP", m_one);
+  testreg::ReadOnlyKey own(HKEY_CURRENT_USER, kSettingsKey);  // as for a process at low integrity
+  OpenBand();
+  EXPECT_EQ(Face() + " | " + Label(), "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP"));
+}
+
+// A broker that has not answered within the band's bound may yet have switched (here quillstop stands
+// in: it switches off, then waits on its question): the band says nothing and shows the state as it is.
+TEST_F(ProtectedModeTest, ABrokerThatDoesNotAnswerInTimeLeavesTheStateShownAsItIs) {
+  Pick(0, false);
+  ASSERT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  ReplaceBrokerPath(PathBesideProgram("quillstop.exe"));
+  EXPECT_EQ(Said([&] { Click(kToggle); }), "");
+  EXPECT_EQ(State(), Off(kOwn));
+  const HWND question = FindWindowA("#32770", "Quillmask");
+  EXPECT_NE(question, nullptr);
+  PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
 }

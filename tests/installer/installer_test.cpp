@@ -109,7 +109,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   EXPECT_EQ(ProxyInUse(), "127.0.0.1:9999");
   EXPECT_TRUE(Exists(kFolder + "quillbar.dll") && Exists(kFolder + "uninstall.exe") && Exists(UserListFile()));
   EXPECT_EQ(String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID") + String(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP") +
-                String(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), clsid + "127.0.0.1:9999Quillmask (64-bit)") << "nothing removed";
+                String(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), clsid + "127.0.0.1:9999" + kDisplayName) << "nothing removed";
 
   const ProgramRun run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
   EXPECT_TRUE(run.ended && run.windows.empty()) << "a silent uninstall waits for nobody, asks nothing";

@@ -6,6 +6,7 @@
 #include "build_config.h"
 #include "connection/connection_proxy.h"
 #include "host/server_registration.h"
+#include "tests/support/held_switch_lock.h"
 #include "tests/support/program_run.h"
 
 const std::string kProgram = PathBesideProgram("quillstop.exe");
@@ -75,13 +76,17 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
 }
 
 // The user's own proxy, kept when the toolbar switched its own on, is what quillstop gives back.
-// Where it may not write the settings it says so (when someone is there to see it), asks nothing and
-// ends with 1, for the uninstaller to keep the toolbar; so too when run for the desktop's user.
+// Where it may not write the settings, or another switch holds the lock throughout, it says so (when
+// someone is there to see it), asks nothing and ends with 1, for the uninstaller to keep the toolbar;
+// so too when run for the desktop's user.
 TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   StartLanConnection("127.0.0.1:3128");
   ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
-  {
-    testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
+  for (const bool heldLock : {false, true}) {
+    SCOPED_TRACE(heldLock ? "lock held" : "settings locked");
+    std::optional<testreg::ReadOnlyKey> locked;
+    std::optional<HeldSwitchLock> held;
+    heldLock ? void(held.emplace()) : void(locked.emplace(HKEY_CURRENT_USER, kInternetSettings));
     ProgramRun run = Run("/S");
     EXPECT_TRUE(run.ended && run.exitCode == 1 && run.windows.empty()) << run.exitCode;
     run = Run("");
