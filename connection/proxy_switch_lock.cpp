@@ -37,21 +37,20 @@ void Resolve(HMODULE module, const char* name, Function& function) {
   function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-const NamespaceFunctions& Namespaces() {
-  static const NamespaceFunctions functions = [] {
-    NamespaceFunctions found = {};
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (!kernel) return found;
-    Resolve(kernel, "CreateBoundaryDescriptorW", found.createBoundary);
-    Resolve(kernel, "AddSIDToBoundaryDescriptor", found.addSid);
-    Resolve(kernel, "AddIntegrityLabelToBoundaryDescriptor", found.addLabel);
-    Resolve(kernel, "DeleteBoundaryDescriptor", found.deleteBoundary);
-    Resolve(kernel, "CreatePrivateNamespaceW", found.create);
-    Resolve(kernel, "OpenPrivateNamespaceW", found.open);
-    Resolve(kernel, "ClosePrivateNamespace", found.close);
-    return found;
-  }();
-  return functions;
+// Looked up at each use: a function-local static would need the threads library, whose handles for
+// each thread stay behind when the browser unloads the band.
+NamespaceFunctions FindNamespaceFunctions() {
+  NamespaceFunctions found = {};
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return found;
+  Resolve(kernel, "CreateBoundaryDescriptorW", found.createBoundary);
+  Resolve(kernel, "AddSIDToBoundaryDescriptor", found.addSid);
+  Resolve(kernel, "AddIntegrityLabelToBoundaryDescriptor", found.addLabel);
+  Resolve(kernel, "DeleteBoundaryDescriptor", found.deleteBoundary);
+  Resolve(kernel, "CreatePrivateNamespaceW", found.create);
+  Resolve(kernel, "OpenPrivateNamespaceW", found.open);
+  Resolve(kernel, "ClosePrivateNamespace", found.close);
+  return found;
 }
 
 // The user of this process's token, as a SID and as its text.
@@ -153,7 +152,7 @@ bool ProxySwitchLock::Acquire() {
   if (!ReadProcessUser(user)) return false;
   LockSecurity security(user.Sid());
   if (!security.Attributes()) return false;
-  const NamespaceFunctions& api = Namespaces();
+  const NamespaceFunctions api = FindNamespaceFunctions();
   if (api.Complete()) {
     m_hNamespace = OpenLockNamespace(api, user.Sid(), security);
     if (!m_hNamespace) return false;
@@ -175,6 +174,6 @@ ProxySwitchLock::~ProxySwitchLock() {
   const DWORD error = GetLastError();
   if (m_bHeld) ReleaseMutex(m_hMutex);
   if (m_hMutex) CloseHandle(m_hMutex);
-  if (m_hNamespace) Namespaces().close(m_hNamespace, 0);
+  if (m_hNamespace) FindNamespaceFunctions().close(m_hNamespace, 0);
   SetLastError(error);
 }
