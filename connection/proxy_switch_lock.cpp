@@ -37,21 +37,21 @@ void Resolve(HMODULE module, const char* name, Function& function) {
   function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-const NamespaceFunctions& Namespaces() {
-  static const NamespaceFunctions functions = [] {
-    NamespaceFunctions found = {};
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (!kernel) return found;
-    Resolve(kernel, "CreateBoundaryDescriptorW", found.createBoundary);
-    Resolve(kernel, "AddSIDToBoundaryDescriptor", found.addSid);
-    Resolve(kernel, "AddIntegrityLabelToBoundaryDescriptor", found.addLabel);
-    Resolve(kernel, "DeleteBoundaryDescriptor", found.deleteBoundary);
-    Resolve(kernel, "CreatePrivateNamespaceW", found.create);
-    Resolve(kernel, "OpenPrivateNamespaceW", found.open);
-    Resolve(kernel, "ClosePrivateNamespace", found.close);
-    return found;
-  }();
-  return functions;
+// Found afresh on each use, a handful of look-ups per switch: a table kept in a function-local static
+// would be guarded by the threads library, which leaves an event and a thread handle on each thread
+// that first reaches it every time the browser unloads the module.
+NamespaceFunctions Namespaces() {
+  NamespaceFunctions found = {};
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return found;
+  Resolve(kernel, "CreateBoundaryDescriptorW", found.createBoundary);
+  Resolve(kernel, "AddSIDToBoundaryDescriptor", found.addSid);
+  Resolve(kernel, "AddIntegrityLabelToBoundaryDescriptor", found.addLabel);
+  Resolve(kernel, "DeleteBoundaryDescriptor", found.deleteBoundary);
+  Resolve(kernel, "CreatePrivateNamespaceW", found.create);
+  Resolve(kernel, "OpenPrivateNamespaceW", found.open);
+  Resolve(kernel, "ClosePrivateNamespace", found.close);
+  return found;
 }
 
 // The user of this process's token, as a SID and as its text.
@@ -153,7 +153,7 @@ bool ProxySwitchLock::Acquire() {
   if (!ReadProcessUser(user)) return false;
   LockSecurity security(user.Sid());
   if (!security.Attributes()) return false;
-  const NamespaceFunctions& api = Namespaces();
+  const NamespaceFunctions api = Namespaces();
   if (api.Complete()) {
     m_hNamespace = OpenLockNamespace(api, user.Sid(), security);
     if (!m_hNamespace) return false;
