@@ -1,7 +1,7 @@
 #include "broker/broker_request.h"
 
 #include "proxylist/list_text.h"
-#include "toolbar/proxy_choice.h"
+#include "proxylist/proxy_choice.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "res/resource.h"
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
-#include "toolbar/proxy_choice.h"
+#include "toolbar/toolbar_texts.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
 #include "toolbar/band_toolbar.h"
-#include "toolbar/proxy_choice.h"
+#include "toolbar/toolbar_texts.h"
 
 namespace {
 

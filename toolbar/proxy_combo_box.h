@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "framework/controls.h"
-#include "toolbar/proxy_choice.h"
+#include "proxylist/proxy_choice.h"
 #include "toolbar/toolbar_owner.h"
 
 class CBandToolBar;

@@ -17,7 +17,7 @@
 #include "tests/support/held_switch_lock.h"
 #include "tests/support/loopback.h"
 #include "tests/support/program_run.h"
-#include "toolbar/proxy_choice.h"
+#include "toolbar/toolbar_texts.h"
 
 // A site as the browser gives a band: its window (may be none) and, with `services`, the browser's
 // services (here without a browser). `broken` fails every query with E_UNEXPECTED.

@@ -1,4 +1,4 @@
-#include "toolbar/proxy_choice.h"
+#include "proxylist/proxy_choice.h"
 
 #include <cstdlib>
 
@@ -16,13 +16,4 @@ ProxyChoice CutProxyItem(std::string_view item) {
   }
   choice.port = std::atoi(portText.c_str());
   return choice;
-}
-
-std::string ConfirmationText(const ProxyChoice& choice) {
-  return "Press Ok to start testing selected proxy:\n" + choice.address + "\nfrom " + choice.location +
-         ". This may take a few seconds\nPlease wait...";
-}
-
-std::string StatusLabelText(const std::string& activeIP, const std::string& localIP) {
-  return "Your IP is: " + (activeIP.empty() ? localIP : activeIP);
 }
