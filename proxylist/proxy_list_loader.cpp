@@ -4,8 +4,6 @@
 
 #include <optional>
 
-#include "broker/broker_client.h"
-#include "broker/integrity_level.h"
 #include "build_config.h"
 #include "framework/modal_wait.h"
 #include "proxylist/fetch_proxy_list.h"
@@ -172,20 +170,16 @@ RefreshOutcome RefreshInTurn(const StoredList& before, const std::string& listAd
   return {!downloaded.empty(), std::move(downloaded)};
 }
 
-// A browser at low integrity may not store the list: its broker downloads and stores it (or finds
-// it stored meanwhile), and the box is filled from what it stored. The thread answers what other
-// windows send it meanwhile.
-RefreshOutcome RefreshThroughBroker(const DownloadLimits& limits, RegistryDword& updateProxy) {
-  constexpr DWORD kBrokerStartMs = 10000;
-  if (AskBroker({BrokerRequestKind::RefreshList, {}}, WhileWaiting::HandleSentMessages,
-                limits.wholeTimeoutMs + kBrokerStartMs) != BrokerResult::Done) {
-    return {false, {}};
-  }
+// Where this process may not store the list, the one that may refreshes it (or finds it stored
+// meanwhile), and the box is filled from what it stored.
+RefreshOutcome RefreshElsewhere(DelegatedRefresh refresh, RegistryDword& updateProxy) {
+  if (!refresh()) return {false, {}};
   updateProxy = 0;  // this window's own request, where it could keep one
   return {true, {}};
 }
 
-void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits) {
+void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits,
+              DelegatedRefresh delegatedRefresh) {
   RegistryDword updateProxy(setting::kUpdateProxy);
   const StoredList stored = LocateStoredList();
   RegistryString(setting::kCaleC) = stored.current;
@@ -195,8 +189,8 @@ void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const Downloa
   // passed, rather than each waiting for a server that is likely still out of reach.
   const bool wanted = static_cast<DWORD>(updateProxy) != 0 || !stored.nonEmpty;
   if (wanted && !FailedRecently(RegistryQword(setting::kListRefreshFailedAt))) {
-    const RefreshOutcome outcome =
-        WritesThroughBroker() ? RefreshThroughBroker(limits, updateProxy) : RefreshInTurn(stored, listAddress, limits);
+    const RefreshOutcome outcome = delegatedRefresh ? RefreshElsewhere(delegatedRefresh, updateProxy)
+                                                    : RefreshInTurn(stored, listAddress, limits);
     if (!outcome.downloaded.empty()) return FillFromListText(sink, outcome.downloaded);
     if (outcome.listCame) current = LocateStoredList().current;
   }
@@ -206,9 +200,10 @@ void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const Downloa
 
 }  // namespace
 
-void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits) {
+void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits,
+                   DelegatedRefresh delegatedRefresh) {
   try {
-    LoadInto(sink, listAddress, limits);
+    LoadInto(sink, listAddress, limits, delegatedRefresh);
   } catch (...) {
     // Out of memory: the items inserted so far stay, and the box is created all the same.
   }

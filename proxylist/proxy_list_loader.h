@@ -23,6 +23,12 @@ class ProxyItemSink {
 // The list's address in this build.
 extern const char kProxyListAddress[];
 
+// A refresh that another process makes for one that may not store the list itself (the broker of a
+// browser at low integrity): true once that process stored a list (downloaded, or found stored
+// meanwhile by another refresh), false when none came. The thread answers what is sent to its
+// windows while it waits.
+using DelegatedRefresh = bool (*)();
+
 // Locates the list file from "AppPath", then fills `sink` with the file's entries in the file's
 // order, downloading the list from `listAddress` first when asked to or when there is no
 // non-empty list. Where the installation folder cannot be written, the list is the user's own
@@ -35,15 +41,15 @@ extern const char kProxyListAddress[];
 // keeps its value, and "ListRefreshFailedAt" its time. Windows opened within
 // QUILLMASK_LIST_RETRY_MINUTES of it do not try again (they show the list there is, or an empty
 // box), the first after it does. A list file that cannot be written does not stop the fill
-// either (the downloaded text is used, "UpdateProxy" kept). At low integrity the broker downloads
-// and stores the list, and the box is filled from what it stored.
+// either (the downloaded text is used, "UpdateProxy" kept). Where the caller may not store the list,
+// `delegatedRefresh` refreshes it instead, and the box is filled from what it stored.
 //
 // Windows and processes that need a refresh at the same moment download the list once: the first
 // downloads, the others wait for it (answering what is sent to their windows meanwhile) and show
 // the list it stored, or after its failure the list they have. A wait longer than a download may
 // take (the lock held by a stuck or hostile process) ends with the list they have.
 void LoadProxyList(ProxyItemSink& sink, const std::string& listAddress = kProxyListAddress,
-                   const DownloadLimits& limits = kListDownloadLimits);
+                   const DownloadLimits& limits = kListDownloadLimits, DelegatedRefresh delegatedRefresh = nullptr);
 
 // The list as it is stored and used (see LoadProxyList); nullopt when there is none, it is empty,
 // or it cannot be read.

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "broker/integrity_level.h"
+#include "broker/list_refresh.h"
 #include "framework/message_box.h"
 #include "framework/modal_wait.h"
 #include "proxylist/proxy_list_loader.h"
@@ -60,7 +62,9 @@ LRESULT CProxyComboBox::LoadProxyList(UINT, WPARAM, LPARAM, BOOL&) {
   const HWND combo = GetComboBoxCtrl();
   ::SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
   ComboBoxSink sink(*this);
-  ::LoadProxyList(sink);
+  // A band that may not store the list (a low-integrity browser) has the broker refresh it.
+  ::LoadProxyList(sink, kProxyListAddress, kListDownloadLimits,
+                  WritesThroughBroker() ? RefreshListThroughBroker : nullptr);
   ::SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
   ::SendMessageA(combo, CB_SETDROPPEDWIDTH, kDroppedWidth, 0);  // the list belongs to the inner box
   if (m_imageList.Create(IDB_PROXY_WORD, 32, 1, RGB(0, 0, 0))) {
