@@ -30,11 +30,11 @@
 #include "framework/wnd.h"
 #include "host/band_host.h"
 #include "host/server_registration.h"
+#include "loopback/listening_socket.h"
 #include "proxylist/list_file.h"
 #include "proxylist/list_text.h"
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
-#include "tests/support/loopback_socket.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
-#include "tests/support/loopback_socket.h"
+#include "loopback/listening_socket.h"
 
 inline std::string Loopback(unsigned short port) { return "127.0.0.1:" + std::to_string(port); }
 inline bool WaitReadable(SOCKET s, int timeoutMs) {

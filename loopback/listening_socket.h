@@ -1,4 +1,5 @@
-// Sockets listening on 127.0.0.1, free of the test framework (the benchmarks use them too).
+// Sockets listening on 127.0.0.1, the peers that the tests and the benchmarks run against; free of
+// the test framework.
 #pragma once
 #include <winsock2.h>
 #include <vector>
