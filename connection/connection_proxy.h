@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+// The caption of every message box the product shows.
+constexpr char kMessageCaption[] = "Quillmask";
+
 // What the callers tell the user (caption "Quillmask", an error icon) when WinINet refused to write
 // the connections' settings: the proxy was not put in, or is still in use.
 constexpr char kProxyNotSetText[] =

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "build_config.h"
+#include "connection/connection_proxy.h"
 #include "connection/host_address.h"
 #include "framework/detached_work.h"
 #include "framework/message_box.h"
