@@ -258,6 +258,31 @@ TEST_F(ProxyListLoaderTest, FailedRefreshKeepsTheListAndIsTriedAgainOnlyOnceTheI
   EXPECT_EQ(failing.Requests(), 3);
 }
 
+// A refresh handed down by a caller that may not store the list: it writes g_storedElsewhere into
+// g_listFile, or fails when that is empty.
+std::string g_listFile, g_storedElsewhere;
+bool StoreElsewhere() {
+  if (g_storedElsewhere.empty()) return false;
+  return static_cast<bool>(std::ofstream(g_listFile, std::ios::binary) << g_storedElsewhere);
+}
+
+TEST_F(ProxyListLoaderTest, ARefreshHandedDownTakesTheDownloadsPlaceAndTheBoxShowsWhatItStored) {
+  TestHttpServer server({"9.9.9.9:1- never<br />"});
+  g_listFile = m_folder.ListFile();
+  const struct { const char* stored; Items shown; DWORD request; } cases[] = {
+      {"", {"127.0.0.1:9- Nowhere"}, 1},  // none came: the old list, and the request stands
+      {"c:3- Z<br />", {"c:3- Z"}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    g_storedElsewhere = c.stored;
+    RequestUpdate();
+    EXPECT_EQ(LoadItems(server.ListAddress(), kListDownloadLimits, StoreElsewhere), c.shown);
+    EXPECT_EQ(UpdateProxy(), std::optional<DWORD>(c.request));
+  }
+  EXPECT_EQ(server.Requests(), 0);
+}
+
 // Another window's reader holds the list open while a refresh runs.
 TEST_F(ProxyListLoaderTest, ReadersSeeAWholeListAndAFailedReplacementLeavesTheOldOneAndNoTemporaryFile) {
   using Pace = TestHttpServer::Response::Pace;
