@@ -66,3 +66,27 @@ bool ListOffers(std::string_view listText, std::string_view proxy) {
   }
   return false;
 }
+
+BrokerResult BrokerResultOf(SwitchResult result) {
+  switch (result) {
+    case SwitchResult::Done:
+      return BrokerResult::Done;
+    case SwitchResult::NotSwitchedOn:
+      return BrokerResult::NotSwitchedOn;
+    default:  // a refusal of any kind (Unanswered is the band's own finding, never the broker's)
+      return BrokerResult::Refused;
+  }
+}
+
+SwitchResult SwitchResultOf(BrokerResult result) {
+  switch (result) {
+    case BrokerResult::Done:
+      return SwitchResult::Done;
+    case BrokerResult::NotSwitchedOn:
+      return SwitchResult::NotSwitchedOn;
+    case BrokerResult::Unanswered:
+      return SwitchResult::Unanswered;
+    default:
+      return SwitchResult::Refused;
+  }
+}

@@ -218,8 +218,8 @@ void CBandToolBar::ToggleProxy(const CommandScope& command) {
   } else if (!inUse) {
     EnableChosenProxy(command);
   } else {
-    const SwitchResult result = WhileBusy(SwitchProxyOff);
-    if (result == SwitchResult::Refused && command.WindowStillOpen()) {
+    const SwitchResult result = WhileBusy(SwitchProxyOffFromBand);
+    if (IsRefusal(result) && command.WindowStillOpen()) {
       // the proxy is still in use: so says everything the toolbar shows
       AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
     }
@@ -256,7 +256,7 @@ unsigned long CBandToolBar::TestChosenProxy(HWND owner, const ProxyChoice& choic
 }
 
 SwitchResult CBandToolBar::SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind) {
-  return WhileBusy([&] { return SwitchProxyOn(choice.address.c_str(), kind); });
+  return WhileBusy([&] { return SwitchProxyOnFromBand(choice.address.c_str(), kind); });
 }
 
 void CBandToolBar::SetBusy(bool busy) {

@@ -32,7 +32,7 @@ class CBandToolBar : public CToolBarCtrl {
   void ShowProxyState();
   // Tests the chosen proxy (see TestProxy); `owner` owns the message box of an unavailable proxy.
   unsigned long TestChosenProxy(HWND owner, const ProxyChoice& choice);
-  // Switches the chosen proxy on or over (see SwitchProxyOn), which may wait for the lock or the broker.
+  // Switches the chosen proxy on or over (see SwitchProxyOnFromBand), which may wait for the lock or the broker.
   SwitchResult SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind);
 
   ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
@@ -68,9 +68,7 @@ class CBandToolBar : public CToolBarCtrl {
   auto WhileBusy(Step step) {
     SetBusy(true);
     const auto result = step();
-    const DWORD error = GetLastError();  // the step's, for its caller
-    if (m_hWnd) SetBusy(false);          // the browser may have closed the window meanwhile
-    SetLastError(error);
+    if (m_hWnd) SetBusy(false);  // the browser may have closed the window meanwhile
     return result;
   }
   void SetBusy(bool busy);

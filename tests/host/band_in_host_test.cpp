@@ -469,7 +469,7 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
     unloadable.clear();
     const std::string active = Stored(kSettingsKey, "ActiveIP");
     EXPECT_EQ((active == c.proxy ? "?" : active) + " " + Stored(kSettingsKey, "Enabled"), c.after);
-    DisableConnectionProxy();
+    SwitchProxyOff();
   });
   EXPECT_EQ(duringTest, "0 wait answered");
 }
