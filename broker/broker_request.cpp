@@ -67,26 +67,30 @@ bool ListOffers(std::string_view listText, std::string_view proxy) {
   return false;
 }
 
+namespace {
+
+// The switch results that the broker's exit code tells as they are (the writer never gives
+// Unanswered); it tells every other as Refused.
+struct ToldAsItIs {
+  SwitchResult result;
+  BrokerResult exitCode;
+};
+constexpr ToldAsItIs kToldAsTheyAre[] = {{SwitchResult::Done, BrokerResult::Done},
+                                         {SwitchResult::NotSwitchedOn, BrokerResult::NotSwitchedOn},
+                                         {SwitchResult::Unanswered, BrokerResult::Unanswered}};
+
+}  // namespace
+
 BrokerResult BrokerResultOf(SwitchResult result) {
-  switch (result) {
-    case SwitchResult::Done:
-      return BrokerResult::Done;
-    case SwitchResult::NotSwitchedOn:
-      return BrokerResult::NotSwitchedOn;
-    default:  // a refusal of any kind (Unanswered is the band's own finding, never the broker's)
-      return BrokerResult::Refused;
+  for (const ToldAsItIs& told : kToldAsTheyAre) {
+    if (told.result == result) return told.exitCode;
   }
+  return BrokerResult::Refused;
 }
 
-SwitchResult SwitchResultOf(BrokerResult result) {
-  switch (result) {
-    case BrokerResult::Done:
-      return SwitchResult::Done;
-    case BrokerResult::NotSwitchedOn:
-      return SwitchResult::NotSwitchedOn;
-    case BrokerResult::Unanswered:
-      return SwitchResult::Unanswered;
-    default:
-      return SwitchResult::Refused;
+SwitchResult SwitchResultOf(BrokerResult exitCode) {
+  for (const ToldAsItIs& told : kToldAsTheyAre) {
+    if (told.exitCode == exitCode) return told.result;
   }
+  return SwitchResult::Refused;
 }

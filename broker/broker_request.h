@@ -39,7 +39,7 @@ enum class BrokerResult : unsigned long {
 // The exit code that tells what a switch came to: the lock not had and memory run out as Refused.
 BrokerResult BrokerResultOf(SwitchResult result);
 // What came of a switch the broker was asked for: any refusal of the request as Refused.
-SwitchResult SwitchResultOf(BrokerResult result);
+SwitchResult SwitchResultOf(BrokerResult exitCode);
 
 // The longest proxy address accepted: what a proxy box item gives back.
 inline constexpr size_t kMaxProxyAddress = 259;
