@@ -42,10 +42,7 @@ BrokerResult SwitchTo(const BrokerRequest& request) {
   if (!list) return BrokerResult::NoList;
   if (!ListOffers(*list, request.proxy)) return BrokerResult::NotInList;
   const ProxySwitch kind = request.kind == BrokerRequestKind::SwitchOver ? ProxySwitch::Over : ProxySwitch::On;
-  if (SetConnectionOptions(request.proxy.c_str(), NoticeFor(kind), kind)) {
-    return BrokerResult::Done;
-  }
-  return GetLastError() == ERROR_INVALID_STATE ? BrokerResult::NotSwitchedOn : BrokerResult::Refused;
+  return BrokerResultOf(SetConnectionOptions(request.proxy.c_str(), kind));
 }
 
 BrokerResult Serve(const std::vector<std::string>& arguments) {
@@ -56,7 +53,7 @@ BrokerResult Serve(const std::vector<std::string>& arguments) {
     case BrokerRequestKind::SwitchOver:
       return SwitchTo(*request);
     case BrokerRequestKind::SwitchOff:
-      return DisableConnectionProxy() ? BrokerResult::Done : BrokerResult::Refused;
+      return BrokerResultOf(DisableConnectionProxy());
     case BrokerRequestKind::RefreshList:
       return RefreshStoredList() ? BrokerResult::Done : BrokerResult::DownloadFailed;
   }

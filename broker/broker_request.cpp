@@ -66,3 +66,31 @@ bool ListOffers(std::string_view listText, std::string_view proxy) {
   }
   return false;
 }
+
+namespace {
+
+// The switch results that the broker's exit code tells as they are (the writer never gives
+// Unanswered); it tells every other as Refused.
+struct ToldAsItIs {
+  SwitchResult result;
+  BrokerResult exitCode;
+};
+constexpr ToldAsItIs kToldAsTheyAre[] = {{SwitchResult::Done, BrokerResult::Done},
+                                         {SwitchResult::NotSwitchedOn, BrokerResult::NotSwitchedOn},
+                                         {SwitchResult::Unanswered, BrokerResult::Unanswered}};
+
+}  // namespace
+
+BrokerResult BrokerResultOf(SwitchResult result) {
+  for (const ToldAsItIs& told : kToldAsTheyAre) {
+    if (told.result == result) return told.exitCode;
+  }
+  return BrokerResult::Refused;
+}
+
+SwitchResult SwitchResultOf(BrokerResult exitCode) {
+  for (const ToldAsItIs& told : kToldAsTheyAre) {
+    if (told.exitCode == exitCode) return told.result;
+  }
+  return SwitchResult::Refused;
+}

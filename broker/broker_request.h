@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "connection/switch_result.h"
+
 enum class BrokerRequestKind { SwitchOn, SwitchOver, SwitchOff, RefreshList };
 
 struct BrokerRequest {
@@ -33,6 +35,11 @@ enum class BrokerResult : unsigned long {
   // bound. It may still do what it was asked.
   Unanswered = 16,
 };
+
+// The exit code that tells what a switch came to: the lock not had and memory run out as Refused.
+BrokerResult BrokerResultOf(SwitchResult result);
+// What came of a switch the broker was asked for: any refusal of the request as Refused.
+SwitchResult SwitchResultOf(BrokerResult exitCode);
 
 // The longest proxy address accepted: what a proxy box item gives back.
 inline constexpr size_t kMaxProxyAddress = 259;

@@ -5,14 +5,7 @@
 
 #include "connection/connection_proxy.h"
 
-// What a switch came to.
-enum class SwitchResult {
-  Done,
-  Refused,        // nothing changed: the settings refused the write, or another switch held the lock
-  NotSwitchedOn,  // a switch-over after another window switched the proxy off: nothing changed
-  Unanswered,     // the broker did not answer in time and may still switch: the state is as it is
-};
-
-// On or over to `proxy`, telling running WinINet clients as NoticeFor(kind) says.
+// SetConnectionOptions and DisableConnectionProxy as the band may make them: through the broker, a switch may
+// also come to Unanswered.
 SwitchResult SwitchProxyOn(const char* proxy, ProxySwitch kind);
 SwitchResult SwitchProxyOff();

@@ -18,8 +18,7 @@ struct ConnectionOptions {
 // Reads the options of `connection` (nullptr: the LAN connection). False when WinINet refuses.
 bool QueryConnectionOptions(const char* connection, ConnectionOptions& options);
 
-// Writes all five options to `connection`. False (with the error in GetLastError) when WinINet
-// refuses.
+// Writes all five options to `connection`. False when WinINet refuses.
 bool WriteConnectionOptions(const char* connection, const ConnectionOptions& options);
 
 // Writes `count` options to `connection`, as they stand.

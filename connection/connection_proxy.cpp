@@ -76,12 +76,11 @@ bool WriteDirect(const Connection& connection) {
   return WriteOptionList(connection.Name(), &option, 1);
 }
 
-bool PutProxyIn(const char* proxy, ChangeNotice notice, ProxySwitch kind) {
+SwitchResult PutProxyIn(const char* proxy, ProxySwitch kind) {
   const ProxySwitchLock lock;
-  if (!lock.Held()) return false;
+  if (!lock.Held()) return SwitchResult::LockNotHad;
   if (kind == ProxySwitch::Over && static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) {
-    SetLastError(ERROR_INVALID_STATE);
-    return false;
+    return SwitchResult::NotSwitchedOn;
   }
   const std::string toolbarProxy = ToolbarProxy();
   const std::vector<Connection> connections = ChosenConnections();
@@ -94,9 +93,9 @@ bool PutProxyIn(const char* proxy, ChangeNotice notice, ProxySwitch kind) {
     kept.push_back(known && !UsesProxy(options, toolbarProxy) && KeepOwnSettings(connection.Name(), options));
   }
 
+  const bool announceEachWrite = kind == ProxySwitch::Over;  // the proxy selection flow's way
   for (size_t i = 0; i < connections.size(); ++i) {
     if (!WriteProxy(connections[i], proxy)) {
-      const DWORD error = GetLastError();
       for (size_t j = 0; j < i; ++j) {  // nothing half-written stays
         if (before[j]) WriteConnectionOptions(connections[j].Name(), *before[j]);
       }
@@ -104,22 +103,21 @@ bool PutProxyIn(const char* proxy, ChangeNotice notice, ProxySwitch kind) {
         if (kept[j]) ForgetOwnSettings(connections[j].Name());
       }
       if (i > 0) AnnounceSettingsChange();
-      SetLastError(error);
-      return false;
+      return SwitchResult::Refused;
     }
-    if (notice == ChangeNotice::AfterEachWrite) AnnounceSettingsChange();
+    if (announceEachWrite) AnnounceSettingsChange();
   }
-  if (notice == ChangeNotice::AfterLastWrite) AnnounceSettingsChange();
+  if (!announceEachWrite) AnnounceSettingsChange();
   for (const Connection& connection : connections) NoteToolbarProxy(connection.Name(), proxy);
   WriteToolbarState(proxy);
-  return true;
+  return SwitchResult::Done;
 }
 
-bool TakeProxyOut() {
+SwitchResult TakeProxyOut() {
   const ProxySwitchLock lock;
-  if (!lock.Held()) return false;
+  if (!lock.Held()) return SwitchResult::LockNotHad;
   const std::string toolbarProxy = ToolbarProxy();
-  DWORD error = ERROR_SUCCESS;
+  bool refused = false;
   for (const Connection& connection : ChosenConnections()) {
     ConnectionOptions now;
     const bool known = QueryConnectionOptions(connection.Name(), now);
@@ -132,19 +130,13 @@ bool TakeProxyOut() {
     } else if (!kept && toolbars) {
       written = WriteDirect(connection);
     }  // else the connection is the user's own: left as it is
-    if (written) {
-      if (kept) ForgetOwnSettings(connection.Name());
-    } else if (error == ERROR_SUCCESS) {
-      error = GetLastError();
-    }
+    if (written && kept) ForgetOwnSettings(connection.Name());
+    refused = refused || !written;
   }
   AnnounceSettingsChange();
-  if (error != ERROR_SUCCESS) {
-    SetLastError(error);
-    return false;
-  }
+  if (refused) return SwitchResult::Refused;
   WriteToolbarState(std::string());
-  return true;
+  return SwitchResult::Done;
 }
 
 // Every connection the toolbar may have written: the default dial-up connection (if there is one)
@@ -156,25 +148,25 @@ std::vector<Connection> WrittenConnections() {
   return connections;
 }
 
-// Runs `operation`; memory running out is told to the debugger and fails it.
+// Runs `operation`; memory running out is told to the debugger and ends it.
 template <typename Operation>
-bool Guarded(Operation operation, const char* allocationFailure) {
+SwitchResult Guarded(Operation operation, const char* allocationFailure) {
   try {
     return operation();
   } catch (const std::bad_alloc&) {
     OutputDebugStringA(allocationFailure);
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return false;
+    return SwitchResult::OutOfMemory;
   }
 }
 
 }  // namespace
 
-bool SetConnectionOptions(const char* proxy, ChangeNotice notice, ProxySwitch kind) {
-  return Guarded([&] { return PutProxyIn(proxy, notice, kind); }, "failed to allocat memory in SetConnectionOptions()");
+// The debugger's texts keep the names these operations have always had there.
+SwitchResult SetConnectionOptions(const char* proxy, ProxySwitch kind) {
+  return Guarded([&] { return PutProxyIn(proxy, kind); }, "failed to allocat memory in SetConnectionOptions()");
 }
 
-bool DisableConnectionProxy() {
+SwitchResult DisableConnectionProxy() {
   return Guarded(TakeProxyOut, "failed to allocat memory in DisableConnectionProxy()");
 }
 

@@ -108,10 +108,8 @@ HANDLE OpenLockNamespace(const NamespaceFunctions& api, PSID user, LockSecurity&
       if (!space && GetLastError() == ERROR_ALREADY_EXISTS) space = api.open(boundary, kNamespaceName);
     }
   }
-  const DWORD error = GetLastError();
   LocalFree(medium);
   api.deleteBoundary(boundary);
-  SetLastError(error);
   return space;
 }
 
@@ -142,8 +140,9 @@ bool BelongsToUser(HANDLE mutex, PSID user) {
 ProxySwitchLock::ProxySwitchLock() {
   try {
     m_bHeld = Acquire();
-  } catch (...) {  // out of memory
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  } catch (...) {  // memory ran out: the switch tells it
+    Close();
+    throw;
   }
 }
 
@@ -160,20 +159,17 @@ bool ProxySwitchLock::Acquire() {
   const DWORD access = SYNCHRONIZE | MUTEX_MODIFY_STATE | READ_CONTROL;
   m_hMutex = CreateMutexExW(security.Attributes(), m_hNamespace ? kMutexInNamespace : kSessionMutexName, 0, access);
   if (!m_hMutex) return false;
-  if (GetLastError() == ERROR_ALREADY_EXISTS && !BelongsToUser(m_hMutex, user.Sid())) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
+  if (GetLastError() == ERROR_ALREADY_EXISTS && !BelongsToUser(m_hMutex, user.Sid())) return false;
   // An abandoned lock is ours too: its holder ended, and each switch reads afresh what it finds.
-  if (WaitModally(m_hMutex, kWaitMs, WhileWaiting::HandleAllMessages)) return true;
-  SetLastError(ERROR_TIMEOUT);
-  return false;
+  return WaitModally(m_hMutex, kWaitMs, WhileWaiting::HandleAllMessages);
 }
 
 ProxySwitchLock::~ProxySwitchLock() {
-  const DWORD error = GetLastError();
   if (m_bHeld) ReleaseMutex(m_hMutex);
+  Close();
+}
+
+void ProxySwitchLock::Close() {
   if (m_hMutex) CloseHandle(m_hMutex);
   if (m_hNamespace) FindNamespaceFunctions().close(m_hNamespace, 0);
-  SetLastError(error);
 }

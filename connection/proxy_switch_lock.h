@@ -16,19 +16,20 @@
 class ProxySwitchLock {
  public:
   // Waits a few seconds at most for another window's switch to finish, the thread handling its
-  // messages meanwhile as a modal dialog does (see WaitModally).
+  // messages meanwhile as a modal dialog does (see WaitModally). Memory running out is passed on
+  // as std::bad_alloc, with nothing held.
   ProxySwitchLock();
   ~ProxySwitchLock();
   ProxySwitchLock(const ProxySwitchLock&) = delete;
   ProxySwitchLock& operator=(const ProxySwitchLock&) = delete;
 
-  // False when the lock could not be had, and nothing may be switched: GetLastError says
-  // ERROR_TIMEOUT when another switch held it throughout, ERROR_ACCESS_DENIED when the lock found
-  // is not the user's.
+  // False when the lock could not be had (another switch held it throughout, or the lock found is
+  // not the user's), and nothing may be switched.
   bool Held() const { return m_bHeld; }
 
  private:
   bool Acquire();
+  void Close();
 
   HANDLE m_hNamespace = nullptr;  // kept open while the lock is: the namespace lasts while anyone has it
   HANDLE m_hMutex = nullptr;

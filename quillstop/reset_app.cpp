@@ -38,8 +38,9 @@ BOOL ResetApp::InitInstance() {
   // the user is told of (unless nobody is there to see it, or memory ran out); then, and while any
   // connection still uses the toolbar's proxy, there is nothing to ask about.
   const std::vector<std::string> toolbarProxies = ToolbarProxies();
-  const bool switchedOff = DisableConnectionProxy();
-  if (!switchedOff && GetLastError() != ERROR_NOT_ENOUGH_MEMORY && asksUser) {
+  const SwitchResult result = DisableConnectionProxy();
+  const bool switchedOff = result == SwitchResult::Done;
+  if (!switchedOff && result != SwitchResult::OutOfMemory && asksUser) {
     AfxMessageBox(nullptr, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
   }
   m_proxyLeftOn = !switchedOff || ToolbarProxyLeftIn(toolbarProxies);

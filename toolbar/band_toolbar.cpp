@@ -219,7 +219,7 @@ void CBandToolBar::ToggleProxy(const CommandScope& command) {
     EnableChosenProxy(command);
   } else {
     const SwitchResult result = WhileBusy(SwitchProxyOff);
-    if (result == SwitchResult::Refused && command.WindowStillOpen()) {
+    if (IsRefusal(result) && command.WindowStillOpen()) {
       // the proxy is still in use: so says everything the toolbar shows
       AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
     }

@@ -68,9 +68,7 @@ class CBandToolBar : public CToolBarCtrl {
   auto WhileBusy(Step step) {
     SetBusy(true);
     const auto result = step();
-    const DWORD error = GetLastError();  // the step's, for its caller
-    if (m_hWnd) SetBusy(false);          // the browser may have closed the window meanwhile
-    SetLastError(error);
+    if (m_hWnd) SetBusy(false);  // the browser may have closed the window meanwhile
     return result;
   }
   void SetBusy(bool busy);

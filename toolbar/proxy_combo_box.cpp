@@ -115,7 +115,7 @@ LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
       AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
       if (!command.WindowStillOpen()) return 0;
       ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    } else if (result == SwitchResult::Refused) {
+    } else if (IsRefusal(result)) {
       AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
       if (!command.WindowStillOpen()) return 0;
     }

@@ -9,6 +9,7 @@
 #include "connection/internet_option_seam.h"
 #include "connection/proxy_reachability.h"
 #include "framework/wnd.h"
+#include "tests/support/held_switch_lock.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/loopback.h"
 #include "tests/support/message_box_answerer.h"
@@ -40,7 +41,7 @@ BOOL WINAPI FakeSetOption(HINTERNET internet, DWORD option, LPVOID buffer, DWORD
     return TRUE;
   }
   EXPECT_TRUE(!internet && length == sizeof(*list) && list->dwSize == length);
-  if (Connection(list) == g_refused) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
+  if (Connection(list) == g_refused) return FALSE;
   g_calls.push_back(Connection(list));
   for (DWORD i = 0; i < list->dwOptionCount; ++i) {
     const INTERNET_PER_CONN_OPTIONA& o = list->pOptions[i];
@@ -88,7 +89,7 @@ class ConnectionWriterTest : public testing::Test {
   template <typename Change>
   static Calls CallsOf(Change change) {
     g_calls.clear();
-    EXPECT_TRUE(change());
+    EXPECT_EQ(change(), SwitchResult::Done);
     return g_calls;
   }
 };
@@ -112,7 +113,7 @@ TEST_F(ConnectionWriterTest, WritesTheConnectionsTheDiallingValuesChooseForEvery
         }
         for (Calls* calls : {&once, &off}) calls->insert(calls->end(), {"changed", "refresh"});
         EXPECT_EQ(CallsOf([] { return SetConnectionOptions("10.0.0.1:80 "); }), once);
-        EXPECT_EQ(CallsOf([] { return SetConnectionOptions("10.0.0.1:80 ", ChangeNotice::AfterEachWrite); }), each);
+        EXPECT_EQ(CallsOf([] { return SetConnectionOptions("10.0.0.1:80 ", ProxySwitch::Over); }), each);
         EXPECT_EQ(CallsOf(DisableConnectionProxy), off);
       }
     }
@@ -132,21 +133,21 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
     ConnectionOptions dialUpOwn = own;
     dialUpOwn.proxyBypass += ";dial-up";
     g_stored = {{"LAN", AsStored(own)}, {"'My ISP'", AsStored(dialUpOwn)}};
-    ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
-    ASSERT_TRUE(SetConnectionOptions("10.0.0.2:81", ChangeNotice::AfterEachWrite, ProxySwitch::Over));
-    ASSERT_TRUE(SetConnectionOptions("10.0.0.3:82"));
+    ASSERT_EQ(SetConnectionOptions("10.0.0.1:80"), SwitchResult::Done);
+    ASSERT_EQ(SetConnectionOptions("10.0.0.2:81", ProxySwitch::Over), SwitchResult::Done);
+    ASSERT_EQ(SetConnectionOptions("10.0.0.3:82"), SwitchResult::Done);
     EXPECT_EQ(SwitchState(), "10.0.0.3:82 1");
-    ASSERT_TRUE(DisableConnectionProxy());
+    ASSERT_EQ(DisableConnectionProxy(), SwitchResult::Done);
     EXPECT_EQ(g_stored["LAN"], AsStored(own));
     EXPECT_EQ(g_stored["'My ISP'"], AsStored(dialUpOwn));
     EXPECT_FALSE(OwnKept()) << "forgotten once given back";
     EXPECT_EQ(SwitchState(), " 0");
   }
   // Settings the user changed while the toolbar's proxy was on stand.
-  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
+  ASSERT_EQ(SetConnectionOptions("10.0.0.1:80"), SwitchResult::Done);
   const ConnectionOptions changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
   g_stored["LAN"] = AsStored(changed);
-  ASSERT_TRUE(DisableConnectionProxy());
+  ASSERT_EQ(DisableConnectionProxy(), SwitchResult::Done);
   EXPECT_EQ(g_stored["LAN"], AsStored(changed));
   EXPECT_NE(g_stored["'My ISP'"], AsStored(changed)) << "given back";
   EXPECT_FALSE(OwnKept());
@@ -159,13 +160,13 @@ TEST_F(ConnectionWriterTest, SwitchingOffLeavesWhatIsNotTheToolbarsProxy) {
   const ConnectionOptions dialUpOwn = {PROXY_TYPE_DIRECT, "", "", "", 0};
   g_stored = {{"LAN", AsStored(manual)}, {"'My ISP'", AsStored(dialUpOwn)}};
   Configure(1, 1, "My ISP");
-  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
+  ASSERT_EQ(SetConnectionOptions("10.0.0.1:80"), SwitchResult::Done);
   Configure(std::nullopt, std::nullopt, "My ISP");  // the LAN connection alone
-  ASSERT_TRUE(DisableConnectionProxy());
+  ASSERT_EQ(DisableConnectionProxy(), SwitchResult::Done);
   EXPECT_EQ(g_stored["LAN"], AsStored(manual));
   EXPECT_EQ(g_stored["'My ISP'"][INTERNET_PER_CONN_PROXY_SERVER], "10.0.0.1:80");
   Configure(1, std::nullopt, "My ISP");  // the dial-up connection alone
-  ASSERT_TRUE(DisableConnectionProxy());
+  ASSERT_EQ(DisableConnectionProxy(), SwitchResult::Done);
   EXPECT_EQ(g_stored["'My ISP'"], AsStored(dialUpOwn));
   EXPECT_FALSE(OwnKept());
 }
@@ -175,21 +176,28 @@ TEST_F(ConnectionWriterTest, ARefusedWriteLeavesEveryConnectionAsItWas) {
   const ConnectionOptions own = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "<local>", "", 0};
   g_stored = {{"LAN", AsStored(own)}, {"'My ISP'", AsStored(own)}};
   g_refused = "LAN";  // the second of the two writes
-  SetLastError(0);
-  EXPECT_FALSE(SetConnectionOptions("10.0.0.1:80"));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(SetConnectionOptions("10.0.0.1:80"), SwitchResult::Refused);
   EXPECT_EQ(g_stored["'My ISP'"], AsStored(own)) << "the first connection's write is taken back";
   EXPECT_FALSE(OwnKept()) << "nothing kept for a change that failed";
   EXPECT_EQ(SwitchState(), " ");
   // A refused switch-off fails too, and keeps the user's options and the state for the next attempt.
   g_refused.clear();
-  ASSERT_TRUE(SetConnectionOptions("10.0.0.1:80"));
+  ASSERT_EQ(SetConnectionOptions("10.0.0.1:80"), SwitchResult::Done);
   g_refused = "LAN";
-  EXPECT_FALSE(DisableConnectionProxy());
+  EXPECT_EQ(DisableConnectionProxy(), SwitchResult::Refused);
   EXPECT_EQ(SwitchState(), "10.0.0.1:80 1");
   g_refused.clear();
-  EXPECT_TRUE(DisableConnectionProxy());
+  EXPECT_EQ(DisableConnectionProxy(), SwitchResult::Done);
   EXPECT_EQ(g_stored["LAN"], AsStored(own));
+}
+
+TEST_F(ConnectionWriterTest, ASwitchWhileAnotherHoldsTheLockChangesNothing) {
+  ASSERT_EQ(SetConnectionOptions("10.0.0.1:80"), SwitchResult::Done);
+  const HeldSwitchLock held;
+  g_calls.clear();
+  EXPECT_EQ(DisableConnectionProxy(), SwitchResult::LockNotHad);
+  EXPECT_EQ(g_calls, Calls{});
+  EXPECT_EQ(SwitchState(), "10.0.0.1:80 1");
 }
 
 // The value the next new handle gets. Freed handle slots are reused, so a handle leaked in between

@@ -16,7 +16,7 @@
 CComModule _Module;  // the band's objects count on it, as in quillbar.dll
 
 DWORD Low() { return SECURITY_MANDATORY_LOW_RID; }
-BOOL WINAPI Refuse(HINTERNET, DWORD, LPVOID, DWORD) { return SetLastError(ERROR_ACCESS_DENIED), FALSE; }
+BOOL WINAPI Refuse(HINTERNET, DWORD, LPVOID, DWORD) { return FALSE; }
 
 class ProtectedModeTest : public testing::Test, protected BrowserWindow {
  protected:

@@ -97,7 +97,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   testreg::SetString(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "ActiveIP", "");
   // The user's own proxy, then Quillmask's switched on as the toolbar does it.
   StartLanConnection("127.0.0.1:3128");
-  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
+  ASSERT_EQ(SetConnectionOptions("127.0.0.1:9999"), SwitchResult::Done);
   CreateDirectoryA(UserCopyFolder().c_str(), nullptr);  // the band's copy, when the folder was read-only
   std::ofstream(UserListFile(), std::ios::binary) << "127.0.0.1:8003- User's copy<br />";
   {  // the settings may not be written: the proxy stays on, so everything stays, and the exit code says so

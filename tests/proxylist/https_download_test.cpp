@@ -50,7 +50,7 @@ class HttpsDownloadTest : public testing::Test {
 
 TEST_F(HttpsDownloadTest, TrustedServersListFillsTheBoxAndThroughTheSystemProxyOnlyATunnelSeesIt) {
   const LogWatch proxyLog{FixtureFile("tinyproxy/log")}, served{FixtureFile("good.log")};
-  ASSERT_TRUE(SetConnectionOptions(("127.0.0.1:" + Port("tinyproxy")).c_str()));
+  ASSERT_EQ(SetConnectionOptions(("127.0.0.1:" + Port("tinyproxy")).c_str()), SwitchResult::Done);
   EXPECT_EQ(Update(ListAddressOn("good")), (Items{"10.8.0.1:3128- Over TLS", "10.8.0.2:8080- Over TLS too"}));
   EXPECT_EQ(m_folder.ReadList(), kServedList);
   EXPECT_EQ(UpdateProxy(), 0u);
@@ -66,7 +66,7 @@ TEST_F(HttpsDownloadTest, TrustedServersListFillsTheBoxAndThroughTheSystemProxyO
 TEST_F(HttpsDownloadTest, EachCertificateProblemFailsTheDownloadAndKeepsTheOldList) {
   for (const std::string peer : {"untrusted", "wrong-name", "expired", "revoked", "no-crl", "tamper"}) {
     SCOPED_TRACE(peer);
-    ASSERT_TRUE(peer != "tamper" || SetConnectionOptions(("127.0.0.1:" + Port(peer)).c_str()));
+    ASSERT_TRUE(peer != "tamper" || SetConnectionOptions(("127.0.0.1:" + Port(peer)).c_str()) == SwitchResult::Done);
     const LogWatch seen{FixtureFile(peer + ".log")};
     testreg::DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt");  // no waiting after the last failure
     EXPECT_EQ(Update(ListAddressOn(peer == "tamper" ? "good" : peer)), kOldItems);

@@ -63,7 +63,7 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
       {"/S", {}, silent, true},                              {"", {IDOK, BM_CLICK, 0}, {"question unelevated, proxy direct"}, true}};
   for (const auto& [arguments, answer, shown, underShell] : runs) {
     SCOPED_TRACE(std::string(arguments) + (underShell ? " beneath the desktop's shell" : ""));
-    ASSERT_TRUE(SetConnectionOptions("127.0.0.1:3128"));
+    ASSERT_EQ(SetConnectionOptions("127.0.0.1:3128"), SwitchResult::Done);
     std::optional<DesktopShell> shell;
     if (underShell) shell.emplace();
     const ProgramRun run = Run(arguments, answer);
@@ -81,7 +81,7 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
 // so too when run for the desktop's user.
 TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   StartLanConnection("127.0.0.1:3128");
-  ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9999"));
+  ASSERT_EQ(SetConnectionOptions("127.0.0.1:9999"), SwitchResult::Done);
   for (const bool heldLock : {false, true}) {
     SCOPED_TRACE(heldLock ? "lock held" : "settings locked");
     std::optional<testreg::ReadOnlyKey> locked;
