@@ -5,7 +5,7 @@
 
 #include "connection/connection_proxy.h"
 
-// SetConnectionOptions and DisableConnectionProxy as the band may make them: through the broker, a switch may
-// also come to Unanswered.
+// SetConnectionOptions and DisableConnectionProxy as the band may make them: through the broker, a
+// switch may also come to Unanswered.
 SwitchResult SwitchProxyOn(const char* proxy, ProxySwitch kind);
 SwitchResult SwitchProxyOff();
