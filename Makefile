@@ -10,11 +10,27 @@ ARCH ?= x86_64
 SIGN_SETTINGS := $(foreach s,PKCS12 PASSWORD_FILE TIMESTAMP_URL,\
   $(if $(QUILLMASK_SIGN_$(s)),'-DQUILLMASK_SIGN_$(s)=$(QUILLMASK_SIGN_$(s))'))
 
-.PHONY: test run screenshot bench build package deps $(ARCHS:%=configure-%)
+# Seconds each fuzz target runs in `make fuzz`, and in the short smoke of `make test`.
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
 
-# Both builds' tests side by side, the 64-bit ones under wine64, the 32-bit ones under the 32-bit Wine.
-test: build
+.PHONY: test run screenshot bench build package deps fuzz fuzz-build $(ARCHS:%=configure-%)
+
+# A short smoke of each fuzz target, then both builds' tests side by side, the 64-bit ones under
+# wine64, the 32-bit ones under the 32-bit Wine.
+test: build fuzz-build
+	tools/run-fuzz $(BUILD)/fuzz $(FUZZ_SMOKE_SECONDS)
 	tools/run-tests $(BUILD)/x86_64 $(BUILD)/i686 $(ARGS)
+
+# Each fuzz target (tests/fuzz/) for FUZZ_SECONDS, from its seeds and what it found before.
+fuzz: fuzz-build
+	tools/run-fuzz $(BUILD)/fuzz $(FUZZ_SECONDS)
+
+# The pure units built natively with clang's libFuzzer, apart from the Windows builds.
+fuzz-build: deps
+	@[ -f $(BUILD)/fuzz/build.ninja ] || cmake -S tests/fuzz -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(BUILD)/fuzz
 
 run: build
 	tools/run-demo $(BUILD)/$(ARCH)

@@ -41,11 +41,10 @@ TEST_F(BrokerTest, SwitchesOnOverAndOffToProxiesOfItsListGivingTheUsersOwnBack) 
 
 // Each refusal says why in its exit code and changes nothing.
 TEST_F(BrokerTest, RefusesAnythingButOneWellFormedRequestForAListedProxy) {
+  // (Which arguments make a request and which entries offer a proxy: unit_tests.)
   const std::pair<std::string, DWORD> refused[] = {
-      {"switch-on 127.0.0.1:8003", 11},  {"switch-on 127.0.0.1:800", 11},   {"switch-on \"\r\n127.0.0.1:8003\"", 10},
-      {"", 10},  {"switch-on", 10},  {"switch-on " + std::string(300, '1') + ":80", 10},
-      {"switch-on \"127.0.0.1:8001\t\"", 10},  {"switch-on 127.0.0.1:8001 switch-off", 10},
-      {"switch-off switch-off", 10},  {"switch-on 127.0.0.1:8001;calc", 10},  {"Switch-On 127.0.0.1:8001", 10}};
+      {"switch-on 127.0.0.1:8003", 11}, {"switch-on \"\r\n127.0.0.1:8003\"", 10}, {"", 10},
+      {"switch-on 127.0.0.1:8001 switch-off", 10}};
   for (const auto& [arguments, code] : refused) {
     EXPECT_EQ(Broker(arguments), code) << arguments;
     EXPECT_EQ(State(), "  | " + std::string(kOwn)) << arguments;

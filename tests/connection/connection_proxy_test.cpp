@@ -154,7 +154,8 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
 }
 
 // A connection that was not chosen at a switch-off keeps its copy for a later one, which still knows
-// the proxy it holds. (Without a copy only the toolbar's proxy goes: see quillstop's tests.)
+// the proxy it holds, and a switch-on meanwhile does not replace it. (Without a copy only the
+// toolbar's proxy goes: see quillstop's tests.)
 TEST_F(ConnectionWriterTest, SwitchingOffLeavesWhatIsNotTheToolbarsProxy) {
   const ConnectionOptions manual = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "10.20.30.40:3128", "<local>", "", 0};
   const ConnectionOptions dialUpOwn = {PROXY_TYPE_DIRECT, "", "", "", 0};
@@ -165,8 +166,11 @@ TEST_F(ConnectionWriterTest, SwitchingOffLeavesWhatIsNotTheToolbarsProxy) {
   ASSERT_EQ(DisableConnectionProxy(), SwitchResult::Done);
   EXPECT_EQ(g_stored["LAN"], AsStored(manual));
   EXPECT_EQ(g_stored["'My ISP'"][INTERNET_PER_CONN_PROXY_SERVER], "10.0.0.1:80");
-  Configure(1, std::nullopt, "My ISP");  // the dial-up connection alone
+  Configure(1, 1, "My ISP");
+  ASSERT_EQ(SetConnectionOptions("10.0.0.2:81"), SwitchResult::Done);
+  EXPECT_EQ(g_stored["LAN"][INTERNET_PER_CONN_PROXY_SERVER], "10.0.0.2:81");
   ASSERT_EQ(DisableConnectionProxy(), SwitchResult::Done);
+  EXPECT_EQ(g_stored["LAN"], AsStored(manual));
   EXPECT_EQ(g_stored["'My ISP'"], AsStored(dialUpOwn));
   EXPECT_FALSE(OwnKept());
 }

@@ -355,28 +355,28 @@ TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxy
   EXPECT_EQ(other.Do([](BrowserWindow& w) { EXPECT_EQ(w.Face(), "Enable 1"); }), "");
 }
 
-// A window of another process (band_host.exe) shows the proxy in use after this one switched it off:
-// a click there catches up, leaving the user's own proxy as it is.
+// A window of another process (band_host.exe) shows the proxy off after this one switched it on: a
+// click there catches up, acting on the state as it is (not on its look), and the switch stays.
 TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwitch) {
   LoopbackListener proxy;
   const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
   StartLanConnection(own.c_str());
   Open(live + "- Here<br />");
   Pick(0, false);
-  EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  const std::string local = Label();
   std::string other;  // its toggle's image and its label, before and after its click
   EXPECT_TRUE(RunToEnd("\"" + PathBesideProgram("band_host.exe") + "\"", [&](const ProgramRun& run) {
     const HWND bar = run.windows.empty() ? nullptr : FindWindowExA(run.windows[0], nullptr, "ToolbarWindow32", nullptr);
     if (!bar || !other.empty()) return;
     const auto look = [bar] { return std::to_string(SendMessageA(bar, TB_GETBITMAP, kToggle, 0)) + " " + LabelOf(bar); };
     other = look();
-    EXPECT_EQ(Said([&] { Click(kToggle); }), "");
+    EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
     EXPECT_TRUE(ClickAt(bar, ButtonMiddle(kToggle))) << "no box keeps it waiting";
     other += " | " + look();
     PostMessageA(run.windows[0], WM_CLOSE, 0, 0);
   }).ended);
-  EXPECT_EQ(other, "0 Your IP is: " + live + " | 1 " + Label());
-  EXPECT_EQ(State(), Off(own));
+  EXPECT_EQ(other, "1 " + local + " | 0 Your IP is: " + live);
+  EXPECT_EQ(State(), On(live));
 }
 
 // Another switch holds the lock throughout (stuck): the window answers what other threads send it
@@ -443,10 +443,10 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
       PostMessageA(tasks, WM_APP, 0, reinterpret_cast<LPARAM>(&closeWindow));
     });
   };
-  struct Case { std::string proxy; bool closeUp; int closeAtBox; const char* said; const char* after; };
-  const Case cases[] = {{live, true, 1, "i", "10.0.0.1:80 1"}, {live, true, 2, "ii", "? 1"},
-                        {live, false, 1, "i", " 0"},      {closed, false, 2, "i!", " 0"},
-                        {live, false, 2, "ii", "? 1"},     {Loopback(dropping.Port()), false, 0, "i", " 0"}};
+  struct Case { std::string proxy; bool closeUp; int closeAtBox; const char* said; bool tested; const char* after; };
+  const Case cases[] = {{live, true, 1, "i", false, "10.0.0.1:80 1"}, {live, true, 2, "ii", true, "? 1"},
+                        {live, false, 1, "i", false, " 0"},      {closed, false, 2, "i!", false, " 0"},
+                        {live, false, 2, "ii", true, "? 1"},     {Loopback(dropping.Port()), false, 0, "i", false, " 0"}};
   SetCursor(LoadCursor(nullptr, IDC_WAIT));  // the system loads its cursors once, and keeps them
   ExpectNoGuiObjectsLeft(5, 6, [&](int i) {
     const Case& c = cases[i % 6];
@@ -463,6 +463,7 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
     });
     if (other.joinable()) other.join();
     EXPECT_EQ(Icons(said), c.said);
+    EXPECT_EQ(proxy.AcceptAndSeeClosed(c.tested ? 5000 : 200), c.tested) << "the live proxy tested";
     EXPECT_FALSE(IsWindow(m_frame.m_hWnd));
     EXPECT_EQ(unloadable, std::vector<HRESULT>{S_FALSE}) << "the module stays while its command runs";
     EXPECT_EQ(CanUnloadNow(), S_OK) << "then the band is gone";

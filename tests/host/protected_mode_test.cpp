@@ -71,6 +71,20 @@ TEST_F(ProtectedModeTest, ARefusingOrMissingBrokerShowsTheErrorAndChangesNothing
   EXPECT_EQ(State(), Off(kOwn));
 }
 
+// Another window switches the proxy off while this one asks before moving to another proxy: the
+// broker finds nothing to move from, and the band says nothing more and shows the proxy off.
+TEST_F(ProtectedModeTest, AMoveToAnotherProxyAfterAnotherWindowSwitchedOffSaysNothingMore) {
+  Pick(0, false);
+  ASSERT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
+  const auto switchOff = [ran = false]() mutable {
+    if (ran) return;
+    ran = true;
+    EXPECT_EQ(RunToEnd("\"" + PathBesideProgram("quillbroker.exe") + "\" switch-off").exitCode, 0u);
+  };
+  EXPECT_EQ(Said([&] { Pick(1); }, false, switchOff), Box('i', Asking(m_two, "Two")));
+  EXPECT_EQ(State(), Off(kOwn));
+}
+
 // A state planted in the low-integrity copy of the user's key, which a page in the tab may write and
 // which a protected window would read first (it may not write the user's own key), is not the
 // toolbar's: the window shows what is so, the toolbar's proxy off.

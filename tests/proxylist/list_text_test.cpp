@@ -1,32 +1,48 @@
-// The pure text logic of the proxy list and its address.
+// The list text: entries, the first entries within a limit, a downloaded body normalised, the list
+// file's line breaks and path, and the list server's address taken apart.
 #include "proxylist/list_text.h"
 #include <gtest/gtest.h>
 #include "proxylist/list_address.h"
 
-TEST(ListTextTest, CutsEntriesAtTerminatorsAndNormalisesADownloadedBody) {
-  using Entries = std::vector<std::string_view>;
+using Entries = std::vector<std::string_view>;
+
+TEST(CutEntriesTest, GivesTheTextBeforeEachTerminatorAndDropsWhatFollowsTheLast) {
   EXPECT_EQ(CutEntries("1.2.3.4:80- US<br />\r\n5.6.7.8:3128- DE<br />trailing text"),
             (Entries{"1.2.3.4:80- US", "\r\n5.6.7.8:3128- DE"}));
+}
+
+TEST(CutEntriesTest, TakesOnlyTheExactTerminatorAndKeepsEmptyEntries) {
   EXPECT_EQ(CutEntries("a<br /><br />b<br /<br />c<BR />"), (Entries{"a", "", "b<br /"}));
   EXPECT_EQ(CutEntries("no terminator"), Entries{});
-  // Within two items: "(null)" gives none, and what follows the last terminator goes.
+}
+
+TEST(FirstEntriesTest, CountsOnlyEntriesGivingItemsAndEndsAtTheLastOnesTerminator) {
   EXPECT_EQ(FirstEntries("a<br />(null)<br />b<br />c<br />", 2), "a<br />(null)<br />b<br />");
   EXPECT_EQ(FirstEntries("a<br />(null)<br />rest", 2), "a<br />(null)<br />");
-  // The marker is cut unless it opens the entry; text after the last terminator goes.
+  EXPECT_EQ(FirstEntries("a<br />b<br />", 0), "");
+}
+
+TEST(NormaliseListTextTest, CutsEachEntryAtAMarkerThatDoesNotOpenIt) {
   EXPECT_EQ(NormaliseListText("1.2.3.4:80- US<supports POST> yes<br /><supports POST>5.6.7.8:80- DE<br />"
                               "a<supports POST>b<supports POST>c<br />lost"),
             "1.2.3.4:80- US<br /><supports POST>5.6.7.8:80- DE<br />a<br />");
+}
+
+TEST(NormaliseListTextTest, ABodyWithoutTerminatorsGivesTheEmptyList) {
   EXPECT_EQ(NormaliseListText("<html>Not Found</html>"), "");
 }
 
-TEST(ListTextTest, ExpandsLineFeedsAndReadsTextModeFilesAndFindsTheListBesideTheApp) {
+TEST(ListFileTextTest, WritingExpandsEveryLineFeedAndReadingFoldsOnlyCarriageReturnLineFeed) {
   EXPECT_EQ(ExpandLineFeeds(std::string_view("a\nb\r\nc\r\0\n", 9)), std::string("a\r\nb\r\r\nc\r\0\r\n", 12));
   EXPECT_EQ(TextModeRead("a\r\nb\nc\r\r\nd\r"), "a\nb\nc\r\nd\r");
+}
+
+TEST(BuildListPathTest, DoublesTheFoldersBackslashesAndNamesTheListFile) {
   EXPECT_EQ(BuildListPath("C:\\Programs\\\\Q\\tool.exe"), "C:\\\\Programs\\\\\\\\Q\\\\sortedproxylist.txt");
   EXPECT_EQ(BuildListPath("no backslash"), "sortedproxylist.txt");
 }
 
-TEST(ParseListAddressTest, SchemeDecidesTlsAndTheDefaultPortAndAnythingElseIsNoAddress) {
+TEST(ParseListAddressTest, SchemeDecidesTlsAndTheDefaultPort) {
   const struct { const char* address; bool secure; const char* host; unsigned short port; const char* path; } cases[] = {
       {"http://127.0.0.1:8470/services/x.txt", false, "127.0.0.1", 8470, "/services/x.txt"},
       {"https://lists.example/a?b=c", true, "lists.example", 443, "/a?b=c"},
@@ -37,6 +53,9 @@ TEST(ParseListAddressTest, SchemeDecidesTlsAndTheDefaultPortAndAnythingElseIsNoA
     EXPECT_EQ(std::tie(parsed->secure, parsed->host, parsed->port, parsed->path),
               std::tie(c.secure, c.host, c.port, c.path)) << c.address;
   }
+}
+
+TEST(ParseListAddressTest, AnotherSchemeNoHostUserInformationOrABadPortIsNoAddress) {
   for (const char* address : {"", "ftp://h/x", "https:/h/x", "httpss://h/x", "//h/x", "http://", "http://:80/x",
                               "http://h:/x", "http://h:0/x", "http://h:65536/x", "http://h:8o/x", "http://h:-1/x",
                               "http://user@h/x", "http://user:pw@h/x", "https://h x/"}) {
