@@ -178,8 +178,7 @@ std::vector<std::string> ToolbarProxies() {
   return proxies;
 }
 
-bool ToolbarProxyLeftIn(std::vector<std::string> proxies) {
-  for (std::string& proxy : ToolbarProxies()) proxies.push_back(std::move(proxy));
+bool ToolbarProxyLeftIn(const std::vector<std::string>& proxies) {
   for (const Connection& connection : WrittenConnections()) {
     ConnectionOptions now;
     if (!QueryConnectionOptions(connection.Name(), now)) return true;

@@ -43,6 +43,7 @@ SwitchResult DisableConnectionProxy();
 std::vector<std::string> ToolbarProxies();
 
 // Whether the LAN connection or the default dial-up connection, chosen for a switch-off or not,
-// still routes through one of `proxies` or of ToolbarProxies() as they are now. A connection whose
-// options cannot be read counts as routing through them.
-bool ToolbarProxyLeftIn(std::vector<std::string> proxies);
+// still routes through one of `proxies` (ToolbarProxies() as read before the switch-off: they hold
+// every proxy a copy still kept afterwards names). A connection whose options cannot be read counts
+// as routing through them.
+bool ToolbarProxyLeftIn(const std::vector<std::string>& proxies);

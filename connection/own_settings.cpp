@@ -9,17 +9,17 @@ constexpr char kOwnSettingsKey[] = "Software\\Quillmask\\OwnConnectionSettings";
 
 // One kept value of a connection's options. It decides where the user's traffic goes when the
 // toolbar switches off, so it is the user's own key's alone (never the low-integrity copy's).
+// Forced, it is written even where it equals what was read: a copy is written whole.
 template <typename T>
-RegistryValue<T> Kept(const std::string& connectionKey, const char* name) {
+RegistryValue<T> Kept(const std::string& connectionKey, const char* name, bool force = false) {
   const std::string fullPath = connectionKey + '\\' + name;
-  return RegistryValue<T>(SettingName{fullPath.c_str(), SettingScope::MediumUser});
+  return RegistryValue<T>(SettingName{fullPath.c_str(), SettingScope::MediumUser}, T(), force);
 }
 
-// Writes one value of a copy, an empty or zero one too: a copy is written whole.
+// Writes one value of a copy, an empty or zero one too.
 template <typename T>
 void KeepValue(const std::string& connectionKey, const char* name, const T& value) {
-  const std::string fullPath = connectionKey + '\\' + name;
-  RegistryValue<T>(SettingName{fullPath.c_str(), SettingScope::MediumUser}, T(), true) = value;
+  Kept<T>(connectionKey, name, true) = value;
 }
 
 // Reads one value of a copy into `out`; false when it is missing or of another type.
