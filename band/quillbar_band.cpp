@@ -2,6 +2,7 @@
 
 #include <shlguid.h>
 
+#include "broker/integrity_level.h"
 #include "framework/com_guard.h"
 
 namespace {
@@ -44,7 +45,7 @@ HRESULT CquillbarBand::TakeSite(IUnknown* pUnkSite) {
   m_spWebBrowser.Release();
   services->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, reinterpret_cast<void**>(&m_spWebBrowser));
 
-  if (m_wndHost.m_hWnd && m_wndToolBar.m_pBand) {
+  if (m_wndHost.m_hWnd && m_wndToolBar.IsCreated()) {
     // A further site: the windows move over with their state rather than being made twice.
     return ::SetParent(m_wndHost.m_hWnd, m_hwndParent) ? S_OK : E_FAIL;
   }
@@ -61,17 +62,11 @@ STDMETHODIMP CquillbarBand::GetSite(REFIID riid, void** ppvSite) {
 }
 
 STDMETHODIMP CquillbarBand::UIActivateIO(BOOL fActivate, MSG*) {
-  if (fActivate && m_wndToolBar.m_wndProxyCombo.m_hWnd) ::SetFocus(m_wndToolBar.m_wndProxyCombo.GetEditCtrl());
+  if (fActivate) m_wndToolBar.UIActivateIO();
   return S_OK;
 }
 
-STDMETHODIMP CquillbarBand::HasFocusIO() {
-  const CProxyComboBox& combo = m_wndToolBar.m_wndProxyCombo;
-  if (!combo.m_hWnd) return S_FALSE;
-  const HWND focus = ::GetFocus();
-  if (focus && (focus == combo.GetEditCtrl() || focus == combo.m_hWnd)) return S_OK;
-  return ::SendMessageA(combo.GetComboBoxCtrl(), CB_GETDROPPEDSTATE, 0, 0) ? S_OK : S_FALSE;
-}
+STDMETHODIMP CquillbarBand::HasFocusIO() { return m_wndToolBar.HasFocusIO(); }
 
 STDMETHODIMP CquillbarBand::TranslateAcceleratorIO(MSG* pMsg) {
   return GuardedCall([&] { return m_wndToolBar.TranslateAcceleratorIO(pMsg); });
@@ -97,10 +92,8 @@ STDMETHODIMP CquillbarBand::CloseDW(DWORD) {
 
 STDMETHODIMP CquillbarBand::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) { return E_NOTIMPL; }
 
-STDMETHODIMP CquillbarBand::GetBandInfo(DWORD dwBandID, DWORD dwViewMode, DESKBANDINFO* pdbi) {
+STDMETHODIMP CquillbarBand::GetBandInfo(DWORD, DWORD, DESKBANDINFO* pdbi) {
   if (!pdbi) return E_INVALIDARG;
-  m_dwBandID = dwBandID;
-  m_dwViewMode = dwViewMode;
   if (pdbi->dwMask & DBIM_MINSIZE) pdbi->ptMinSize = kMinSize;
   if (pdbi->dwMask & DBIM_MAXSIZE) pdbi->ptMaxSize = kMaxSize;
   if (pdbi->dwMask & DBIM_INTEGRAL) pdbi->ptIntegral = kIntegral;
@@ -111,7 +104,6 @@ STDMETHODIMP CquillbarBand::GetBandInfo(DWORD dwBandID, DWORD dwViewMode, DESKBA
 }
 
 void CquillbarBand::FocusChange(bool bFocus) {
-  m_bFocus = bFocus;
   if (!m_spSite) return;
   IUnknown* self = nullptr;
   if (SUCCEEDED(static_cast<IDeskBand*>(this)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&self)))) {
@@ -124,5 +116,8 @@ bool CquillbarBand::CreateBandWindow() {
   RECT rect = {};
   if (!::GetClientRect(m_hwndParent, &rect)) return false;
   if (!m_wndHost.CreateEx(0, AfxPlainWindowClass(), nullptr, WS_CHILD, rect, m_hwndParent, 0)) return false;
-  return m_wndToolBar.CreateToolBar(rect, &m_wndHost, this) != FALSE;
+  // A band that may not write the user's settings and list (a low-integrity browser) has the broker
+  // write them.
+  const BandWriter& writer = WritesThroughBroker() ? kBrokerWriter : kDirectWriter;
+  return m_wndToolBar.CreateToolBar(rect, &m_wndHost, this, writer) != FALSE;
 }

@@ -52,19 +52,15 @@ class CquillbarBand : public IObjectWithSite,
   IUnknown* BandUnknown() override { return GetUnknown(); }
   bool Sited() const override { return m_spSite != nullptr; }
 
+ private:
+  HRESULT TakeSite(IUnknown* pUnkSite);
   // Makes the hidden host window and the toolbar inside the site's window.
   bool CreateBandWindow();
 
   // Members are destroyed from the last: the host window, the toolbar, then the site and browser.
   CComPtr<IWebBrowser2> m_spWebBrowser;
-  BYTE m_bFocus = 0;
   CComPtr<IInputObjectSite> m_spSite;
   HWND m_hwndParent = nullptr;
-  DWORD m_dwBandID = 0;
-  DWORD m_dwViewMode = 0;
   CBandToolBar m_wndToolBar;
   CWnd m_wndHost;
-
- private:
-  HRESULT TakeSite(IUnknown* pUnkSite);
 };

@@ -33,6 +33,7 @@
 #include "loopback/listening_socket.h"
 #include "proxylist/list_file.h"
 #include "proxylist/list_text.h"
+#include "res/resource.h"
 #include "settings/registry_value.h"
 #include "settings/settings_table.h"
 
@@ -277,7 +278,7 @@ void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& l
   const HWND box = FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr);
   SendMessageA(reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0)), CB_SETCURSEL, 0, 0);
   RECT toggle = {};
-  SendMessageA(toolBar, TB_GETRECT, 32768, reinterpret_cast<LPARAM>(&toggle));
+  SendMessageA(toolBar, TB_GETRECT, ID_PROXY_TOGGLE, reinterpret_cast<LPARAM>(&toggle));
   const LPARAM middle = MAKELPARAM((toggle.left + toggle.right) / 2, (toggle.top + toggle.bottom) / 2);
   const HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
   UnansweredWindowMonitor monitor;

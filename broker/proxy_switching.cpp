@@ -1,7 +1,7 @@
 #include "broker/proxy_switching.h"
 
 #include "broker/broker_client.h"
-#include "broker/integrity_level.h"
+#include "broker/list_refresh.h"
 
 namespace {
 
@@ -12,15 +12,19 @@ SwitchResult AskBrokerToSwitch(const BrokerRequest& request) {
   return SwitchResultOf(AskBroker(request, WhileWaiting::HandleAllMessages, kBrokerSwitchTimeoutMs));
 }
 
-}  // namespace
+namespace through_broker {
 
-SwitchResult SwitchProxyOn(const char* proxy, ProxySwitch kind) {
-  if (!WritesThroughBroker()) return SetConnectionOptions(proxy, kind);
+SwitchResult SetConnectionOptions(const char* proxy, ProxySwitch kind) {
   const BrokerRequestKind request = kind == ProxySwitch::Over ? BrokerRequestKind::SwitchOver : BrokerRequestKind::SwitchOn;
   return AskBrokerToSwitch({request, proxy ? proxy : ""});
 }
 
-SwitchResult SwitchProxyOff() {
-  if (!WritesThroughBroker()) return DisableConnectionProxy();
-  return AskBrokerToSwitch({BrokerRequestKind::SwitchOff, {}});
-}
+SwitchResult DisableConnectionProxy() { return AskBrokerToSwitch({BrokerRequestKind::SwitchOff, {}}); }
+
+}  // namespace through_broker
+
+}  // namespace
+
+const BandWriter kDirectWriter = {SetConnectionOptions, DisableConnectionProxy, nullptr};
+const BandWriter kBrokerWriter = {through_broker::SetConnectionOptions, through_broker::DisableConnectionProxy,
+                                  RefreshListThroughBroker};

@@ -1,11 +1,19 @@
-// The band's switches of the toolbar's proxy: made directly where the band may write the user's
-// settings, through the broker where it may not (a low-integrity browser), waiting for the broker
-// as for the proxy test.
+// Where the band writes the user's settings and its list: directly where it may, through the broker
+// where it may not (a low-integrity browser, see WritesThroughBroker), waiting for the broker as for
+// the proxy test. The band chooses one writer when it is made and hands it to its toolbar.
 #pragma once
 
 #include "connection/connection_proxy.h"
+#include "proxylist/proxy_list_loader.h"
 
-// SetConnectionOptions and DisableConnectionProxy as the band may make them: through the broker, a
-// switch may also come to Unanswered.
-SwitchResult SwitchProxyOn(const char* proxy, ProxySwitch kind);
-SwitchResult SwitchProxyOff();
+struct BandWriter {
+  // SetConnectionOptions and DisableConnectionProxy as this writer makes them: through the broker,
+  // a switch may also come to Unanswered.
+  SwitchResult (*SetConnectionOptions)(const char* proxy, ProxySwitch kind);
+  SwitchResult (*DisableConnectionProxy)();
+  // The refresh step LoadProxyList is given: nullptr where the band stores the list itself.
+  DelegatedRefresh refreshList;
+};
+
+extern const BandWriter kDirectWriter;
+extern const BandWriter kBrokerWriter;

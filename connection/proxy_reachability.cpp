@@ -7,18 +7,13 @@
 #include <string>
 
 #include "build_config.h"
-#include "connection/connection_proxy.h"
 #include "connection/host_address.h"
 #include "framework/detached_work.h"
-#include "framework/message_box.h"
 #include "framework/modal_wait.h"
 
 const DWORD kProxyTestTimeoutMs = QUILLMASK_PROXY_TEST_TIMEOUT_MS;
 
 namespace {
-
-constexpr char kUnavailableText[] =
-    "UNAVAILABLE PROXY!\nQuillmask could not connect to the chosen proxy.\nPlease choose another proxy ";
 
 // A time limit that several waits share.
 class Deadline {
@@ -112,15 +107,12 @@ bool ConnectOnce(const char* host, unsigned int port, DWORD timeoutMs, DWORD& el
 
 }  // namespace
 
-unsigned long TestProxy(HWND owner, const char* host, unsigned int port, DWORD timeoutMs) {
+unsigned long TestProxy(const char* host, unsigned int port, DWORD timeoutMs) {
   WSADATA data;
   const bool started = WSAStartup(MAKEWORD(1, 1), &data) == 0;  // without WinSock nothing is reachable
   DWORD elapsed = 0;
   const bool reachable = started && host && ConnectOnce(host, port, timeoutMs, elapsed);
   if (started) WSACleanup();
-  if (!reachable) {
-    if (IsWindow(owner)) AfxMessageBox(owner, kUnavailableText, kMessageCaption, MB_OK | MB_ICONHAND);
-    return 0;
-  }
+  if (!reachable) return 0;
   return elapsed == 0 ? 1 : elapsed;
 }

@@ -10,6 +10,5 @@ extern const DWORD kProxyTestTimeoutMs;
 // One connect to the first IPv4 address of `host` (a dotted address is used as it is; a name is
 // looked up), on the low 16 bits of `port`, within `timeoutMs` in all. The calling thread handles
 // its messages meanwhile, as a modal dialog does. Returns the milliseconds the connect took, never
-// less than 1; or 0 after telling the user, in a message box owned by `owner`, that the proxy is
-// unavailable (no box when `owner` was destroyed meanwhile).
-unsigned long TestProxy(HWND owner, const char* host, unsigned int port, DWORD timeoutMs = kProxyTestTimeoutMs);
+// less than 1; or 0 when the proxy cannot be reached, which the caller tells the user.
+unsigned long TestProxy(const char* host, unsigned int port, DWORD timeoutMs = kProxyTestTimeoutMs);

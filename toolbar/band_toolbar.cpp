@@ -3,11 +3,9 @@
 #include <winsock2.h>
 #include <exdisp.h>
 
-#include "broker/proxy_switching.h"
 #include "build_config.h"
 #include "connection/host_address.h"
 #include "connection/proxy_reachability.h"
-#include "framework/message_box.h"
 #include "framework/module.h"
 #include "res/resource.h"
 #include "settings/registry_value.h"
@@ -17,27 +15,22 @@
 namespace {
 
 constexpr DWORD kToolBarStyle = 0x5401995D;
-constexpr UINT kToolBarId = 206;
 constexpr DWORD kLogoStyle = WS_CHILD | WS_VISIBLE | SS_BITMAP;
-constexpr UINT kLogoId = 103;
 constexpr DWORD kComboStyle = WS_CHILD | WS_VISIBLE | WS_HSCROLL | CBS_AUTOHSCROLL | CBS_DROPDOWN;
-constexpr UINT kComboId = 103;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | 0x20;
-constexpr UINT kLabelId = 102;
 constexpr int kLogoWidth = 230;
 constexpr int kSlotWidth = 300;
 constexpr int kOpenListHeight = 200;
 constexpr COLORREF kImageMask = RGB(255, 255, 255);
-constexpr char kStringPool[] = "Enable\0Disable\0Help\0Update proxy list\0";  // the literal adds the final NUL
 constexpr wchar_t kHelpPageAddress[] = L"http://" QUILLMASK_HELP_HOST L"/quillmaskhelp.asp";
 
 // The toggle's image and text: a globe that is lit with "Disable" while a proxy is in use.
 struct ToggleLook {
   int image;
-  INT_PTR text;  // index in the string pool
+  INT_PTR text;  // index in kButtonTexts
 };
-constexpr ToggleLook kProxyInUseLook = {0, 1};
-constexpr ToggleLook kNoProxyLook = {1, 0};
+constexpr ToggleLook kProxyInUseLook = {0, kDisableTextIndex};
+constexpr ToggleLook kNoProxyLook = {1, kEnableTextIndex};
 
 // The image list made from a strip of four 22 x 20 images; nullptr when it cannot be made.
 HIMAGELIST LoadStrip(UINT bitmapId) {
@@ -63,8 +56,10 @@ std::string LocalAddress() {
   return address;
 }
 
-// Whether the toolbar's proxy is switched on ("Enabled" not 0), as the registry says now.
-bool ProxyInUse() { return static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 0; }
+// "Enabled" as the registry says now: not 0 while the toolbar's proxy is in use, exactly 1 where a
+// proxy chosen in the box replaces it.
+DWORD EnabledNow() { return static_cast<DWORD>(RegistryDword(setting::kEnabled)); }
+bool ProxyInUse() { return EnabledNow() != 0; }
 
 }  // namespace
 
@@ -111,18 +106,19 @@ BOOL CBandToolBar::AddButtons() {
   const ToggleLook toggle = ProxyInUse() ? kProxyInUseLook : kNoProxyLook;
   const TBBUTTON buttons[] = {
       {kLogoWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
-      {2, static_cast<int>(ID_HELP_PAGE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 2},
-      {3, static_cast<int>(ID_UPDATE_PROXY_LIST), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 3},
+      {2, static_cast<int>(ID_HELP_PAGE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, kHelpTextIndex},
+      {3, static_cast<int>(ID_UPDATE_PROXY_LIST), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, kUpdateTextIndex},
       {toggle.image, static_cast<int>(ID_PROXY_TOGGLE), TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, toggle.text},
       {kSlotWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
       {kSlotWidth, static_cast<int>(-1), TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, -1},
   };
-  SendMessage(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(kStringPool));
+  SendMessage(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(kButtonTexts));
   return SendMessage(TB_ADDBUTTONSA, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons)) != 0;
 }
 
-BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwner* pBand) {
-  if (!Create(kToolBarStyle, rect, pParentWnd, kToolBarId)) return FALSE;
+BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwner* pBand, const BandWriter& writer) {
+  m_writer = writer;
+  if (!Create(kToolBarStyle, rect, pParentWnd, IDC_TOOLBAR)) return FALSE;
   SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(30, 20));
   SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(40, 20));
   if (!AddImages()) return FALSE;
@@ -131,29 +127,30 @@ BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwne
 
   const RECT logoSlot = ItemRect(0);
   if (!m_wndLogo.Create(nullptr, kLogoStyle, {logoSlot.left, rect.top + 3, logoSlot.left + kLogoWidth, rect.bottom},
-                        this, kLogoId)) {
+                        this, IDC_LOGO)) {
     return FALSE;
   }
   if (m_bmpLogo.LoadBitmap(IDB_LOGO)) m_wndLogo.SetBitmap(m_bmpLogo.Detach());
 
   const RECT comboSlot = ItemRect(4);
+  m_wndProxyCombo.SetListRefresh(writer.refreshList);
   if (!m_wndProxyCombo.Create(kComboStyle,
                               {comboSlot.left, rect.top, comboSlot.left + kSlotWidth, rect.bottom + kOpenListHeight},
-                              this, kComboId)) {
+                              this, IDC_PROXY_COMBO)) {
     return FALSE;
   }
-  m_wndProxyCombo.m_pToolBar = this;
 
   const RECT labelSlot = ItemRect(5);
   RegistryString localIP(setting::kLocalIP);
   localIP = LocalAddress() + " [Local IP]";
   const std::string text = StatusLabelText(RegistryString(setting::kActiveIP), localIP);
   if (!m_wndIpLabel.Create(text.c_str(), kLabelStyle,
-                           {labelSlot.left, rect.top, labelSlot.left + kSlotWidth, rect.bottom}, this, kLabelId)) {
+                           {labelSlot.left, rect.top, labelSlot.left + kSlotWidth, rect.bottom}, this, IDC_IP_LABEL)) {
     return FALSE;
   }
   m_pBand = pBand;
-  m_wndProxyCombo.m_pBand = pBand;
+  m_wndProxyCombo.SetProxyChosenHandler([this](const ProxyChoice& choice, int index) { OnProxyChosen(choice, index); });
+  m_wndProxyCombo.SetBeginEditHandler([this] { OnBeginEdit(); });
   return TRUE;
 }
 
@@ -179,6 +176,17 @@ HRESULT CBandToolBar::TranslateAcceleratorIO(MSG* pMsg) {
     return m_wndProxyCombo.TranslateAcceleratorIO(pMsg);
   }
   return S_FALSE;
+}
+
+void CBandToolBar::UIActivateIO() {
+  if (m_wndProxyCombo.m_hWnd) ::SetFocus(m_wndProxyCombo.GetEditCtrl());
+}
+
+HRESULT CBandToolBar::HasFocusIO() const {
+  if (!m_wndProxyCombo.m_hWnd) return S_FALSE;
+  const HWND focus = ::GetFocus();
+  if (focus && (focus == m_wndProxyCombo.GetEditCtrl() || focus == m_wndProxyCombo.m_hWnd)) return S_OK;
+  return ::SendMessageA(m_wndProxyCombo.GetComboBoxCtrl(), CB_GETDROPPEDSTATE, 0, 0) ? S_OK : S_FALSE;
 }
 
 LRESULT CBandToolBar::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& bHandled) {
@@ -218,45 +226,52 @@ void CBandToolBar::ToggleProxy(const CommandScope& command) {
   } else if (!inUse) {
     EnableChosenProxy(command);
   } else {
-    const SwitchResult result = WhileBusy(SwitchProxyOff);
+    const SwitchResult result = WhileBusy(m_writer.DisableConnectionProxy);
     if (IsRefusal(result) && command.WindowStillOpen()) {
-      // the proxy is still in use: so says everything the toolbar shows
-      AfxMessageBox(m_hWnd, kProxyNotRemovedText, kMessageCaption, MB_OK | MB_ICONHAND);
+      TellProxyNotRemoved(m_hWnd);  // the proxy is still in use: so says everything the toolbar shows
     }
     if (command.WindowStillOpen()) ShowProxyState();
   }
   if (command.WindowStillOpen()) ::SetFocus(m_wndProxyCombo.m_hWnd);
 }
 
-// A window closed during one of the waits switches nothing and tells nothing more.
 void CBandToolBar::EnableChosenProxy(const CommandScope& command) {
   ProxyChoice choice;
   if (!m_wndProxyCombo.GetSelectedChoice(choice)) return;
   SetToggleLook(true);  // the button reads "Disable" while the proxy is tested
-  AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
-  if (!command.WindowStillOpen()) return;
-  const bool reachable = TestChosenProxy(m_hWnd, choice) != 0;
-  if (!command.WindowStillOpen()) return;
-  if (!reachable) {
-    ShowProxyState();  // nothing changed here; another window may have switched meanwhile
-    return;
-  }
-  const SwitchResult result = SwitchChosenProxyOn(choice, ProxySwitch::On);
-  if (!command.WindowStillOpen()) return;
-  if (result != SwitchResult::Unanswered) {  // unanswered, nothing is known but the state as it is
-    const bool switched = result == SwitchResult::Done;
-    AfxMessageBox(m_hWnd, switched ? kProxyConnectedText : kProxyNotSetText, kMessageCaption,
-                  MB_OK | (switched ? MB_ICONINFORMATION : MB_ICONHAND));
-  }
+  SwitchToChosenProxy(command, m_hWnd, choice, ProxySwitch::On);
   if (command.WindowStillOpen()) ShowProxyState();
 }
 
-unsigned long CBandToolBar::TestChosenProxy(HWND owner, const ProxyChoice& choice) {
-  return WhileBusy([&] { return TestProxy(owner, choice.host.c_str(), static_cast<unsigned int>(choice.port)); });
+// The proxy selection flow: while the proxy is switched on, a proxy chosen in the box replaces it.
+void CBandToolBar::OnProxyChosen(const ProxyChoice& choice, int index) {
+  if (EnabledNow() != 1) return;
+  const CommandScope command(m_pBand, m_hWnd);
+  const bool switched = SwitchToChosenProxy(command, m_wndProxyCombo.m_hWnd, choice, ProxySwitch::Over);
+  if (!command.WindowStillOpen()) return;
+  if (switched) m_wndProxyCombo.SetCurSel(index);
+  ShowProxyState();
 }
 
-SwitchResult CBandToolBar::SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind) {
-  return WhileBusy([&] { return SwitchProxyOn(choice.address.c_str(), kind); });
+void CBandToolBar::OnBeginEdit() { m_pBand->FocusChange(true); }
+
+// Confirms, tests and switches, telling the user in boxes that `owner` owns. Success is told only
+// once the settings took the proxy; the proxy in use before stays otherwise. A window closed during
+// one of the waits switches nothing and tells nothing more. True once the proxy is in use.
+bool CBandToolBar::SwitchToChosenProxy(const CommandScope& command, HWND owner, const ProxyChoice& choice,
+                                       ProxySwitch kind) {
+  ConfirmProxyTest(owner, choice);
+  if (!command.WindowStillOpen()) return false;
+  const bool reachable = WhileBusy([&] {
+    if (TestProxy(choice.host.c_str(), static_cast<unsigned int>(choice.port)) != 0) return true;
+    if (command.WindowStillOpen()) TellProxyUnavailable(owner);
+    return false;
+  });
+  if (!reachable || !command.WindowStillOpen()) return false;
+  const SwitchResult result = WhileBusy([&] { return m_writer.SetConnectionOptions(choice.address.c_str(), kind); });
+  if (!command.WindowStillOpen()) return false;
+  TellProxySwitched(owner, result);
+  return result == SwitchResult::Done;
 }
 
 void CBandToolBar::SetBusy(bool busy) {
@@ -308,6 +323,5 @@ void CBandToolBar::OpenHelpPage() {
 void CBandToolBar::RequestListRefresh() {
   RegistryDword updateProxy(setting::kUpdateProxy);
   updateProxy = 1;
-  AfxMessageBox(m_hWnd, "Proxy list will be refreshed in the next IE browser window you open!", kMessageCaption,
-                MB_OK | MB_ICONINFORMATION);
+  TellListRefreshComing(m_hWnd);
 }

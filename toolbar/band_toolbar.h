@@ -11,10 +11,6 @@
 #include "toolbar/proxy_combo_box.h"
 #include "toolbar/toolbar_owner.h"
 
-// Toolbar command ids.
-constexpr UINT ID_PROXY_TOGGLE = 32768;
-constexpr UINT ID_HELP_PAGE = 32775;
-constexpr UINT ID_UPDATE_PROXY_LIST = 32776;
 // The toggle button's index.
 constexpr int kToggleButtonIndex = 3;
 
@@ -23,23 +19,17 @@ class CBandToolBar : public CToolBarCtrl {
   ~CBandToolBar() override;
 
   // Creates the toolbar and all its controls in `rect` of `pParentWnd`; false when a step fails
-  // (what was created stays until destruction).
-  BOOL CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwner* pBand);
+  // (what was created stays until destruction). Its switches and its list refresh go through
+  // `writer`.
+  BOOL CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwner* pBand, const BandWriter& writer);
+  // Whether CreateToolBar succeeded.
+  bool IsCreated() const { return m_pBand != nullptr; }
   // Keys for the proxy box's edit field while it has the focus; S_FALSE otherwise.
   virtual HRESULT TranslateAcceleratorIO(MSG* pMsg);
-  // Brings the toggle and the label up to date with the toolbar's state as it is now: another
-  // window, on another thread or in another process, may have switched meanwhile.
-  void ShowProxyState();
-  // Tests the chosen proxy (see TestProxy); `owner` owns the message box of an unavailable proxy.
-  unsigned long TestChosenProxy(HWND owner, const ProxyChoice& choice);
-  // Switches the chosen proxy on or over (see SwitchProxyOn), which may wait for the lock or the broker.
-  SwitchResult SwitchChosenProxyOn(const ProxyChoice& choice, ProxySwitch kind);
-
-  ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
-  CProxyComboBox m_wndProxyCombo;
-  CStatic m_wndIpLabel;
-  CLogoStatic m_wndLogo;
-  CBitmap m_bmpLogo;
+  // Puts the caret into the proxy box's edit field.
+  void UIActivateIO();
+  // S_OK while the proxy box or its edit field has the focus, or its list is open; S_FALSE otherwise.
+  HRESULT HasFocusIO() const;
 
   BEGIN_MSG_MAP(CBandToolBar)
     MESSAGE_HANDLER(WM_SIZE, OnSize)
@@ -55,13 +45,20 @@ class CBandToolBar : public CToolBarCtrl {
   LRESULT OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnSetCursor(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnButtonClicked(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+  // The proxy box's events.
+  void OnProxyChosen(const ProxyChoice& choice, int index);
+  void OnBeginEdit();
+  // Brings the toggle and the label up to date with the toolbar's state as it is now: another
+  // window, on another thread or in another process, may have switched meanwhile.
+  void ShowProxyState();
   void ToggleProxy(const CommandScope& command);
+  void EnableChosenProxy(const CommandScope& command);
+  bool SwitchToChosenProxy(const CommandScope& command, HWND owner, const ProxyChoice& choice, ProxySwitch kind);
   void OpenHelpPage();
   void RequestListRefresh();
   // Gives the toggle the look of a proxy in use ("Disable") or of none ("Enable").
   void SetToggleLook(bool proxyInUse);
   bool ToggleLooksInUse() const;
-  void EnableChosenProxy(const CommandScope& command);
   // While the toolbar waits (for the proxy test, for the broker) it takes no other command: the
   // buttons and the proxy box are disabled, and it shows the wait cursor.
   template <typename Step>
@@ -76,4 +73,11 @@ class CBandToolBar : public CToolBarCtrl {
   BOOL AddImages();
   BOOL AddButtons();
   RECT ItemRect(int index) const;
+
+  ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
+  BandWriter m_writer = kDirectWriter;
+  CProxyComboBox m_wndProxyCombo;
+  CStatic m_wndIpLabel;
+  CLogoStatic m_wndLogo;
+  CBitmap m_bmpLogo;
 };

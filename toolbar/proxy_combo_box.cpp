@@ -4,16 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "broker/integrity_level.h"
-#include "broker/list_refresh.h"
-#include "framework/message_box.h"
 #include "framework/modal_wait.h"
-#include "proxylist/proxy_list_loader.h"
 #include "res/resource.h"
-#include "settings/registry_value.h"
-#include "settings/settings_table.h"
-#include "toolbar/band_toolbar.h"
-#include "toolbar/toolbar_texts.h"
 
 namespace {
 
@@ -62,9 +54,7 @@ LRESULT CProxyComboBox::LoadProxyList(UINT, WPARAM, LPARAM, BOOL&) {
   const HWND combo = GetComboBoxCtrl();
   ::SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
   ComboBoxSink sink(*this);
-  // A band that may not store the list (a low-integrity browser) has the broker refresh it.
-  ::LoadProxyList(sink, kProxyListAddress, kListDownloadLimits,
-                  WritesThroughBroker() ? RefreshListThroughBroker : nullptr);
+  ::LoadProxyList(sink, kProxyListAddress, kListDownloadLimits, m_listRefresh);
   ::SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
   ::SendMessageA(combo, CB_SETDROPPEDWIDTH, kDroppedWidth, 0);  // the list belongs to the inner box
   if (m_imageList.Create(IDB_PROXY_WORD, 32, 1, RGB(0, 0, 0))) {
@@ -74,7 +64,7 @@ LRESULT CProxyComboBox::LoadProxyList(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CProxyComboBox::OnBeginEdit(int, LPNMHDR, BOOL&) {
-  if (m_pBand) m_pBand->FocusChange(true);
+  if (m_beginEdit) m_beginEdit();
   return 0;
 }
 
@@ -93,34 +83,11 @@ bool CProxyComboBox::GetSelectedChoice(ProxyChoice& choice) const {
   return true;
 }
 
-// A window closed during one of the waits switches nothing and tells nothing more.
 LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
   ProxyChoice choice;
-  if (!m_pToolBar || !GetSelectedChoice(choice)) return 0;
-  if (static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) return 0;
-
-  const CommandScope command(m_pBand, m_hWnd);
-  const int index = GetCurSel();
-  AfxMessageBox(m_hWnd, ConfirmationText(choice).c_str(), kMessageCaption, MB_OK | MB_ICONINFORMATION);
-  if (!command.WindowStillOpen()) return 0;
-  const bool reachable = m_pToolBar->TestChosenProxy(m_hWnd, choice) != 0;
-  if (!command.WindowStillOpen()) return 0;
-  if (reachable) {
-    // Success is told only once the settings took the proxy; the proxy in use before stays otherwise.
-    // Another window may have switched the proxy off meanwhile: then nothing is switched back on.
-    // A broker that did not answer in time may still switch: the state as it is is all there is to show.
-    const SwitchResult result = m_pToolBar->SwitchChosenProxyOn(choice, ProxySwitch::Over);
-    if (!command.WindowStillOpen()) return 0;
-    if (result == SwitchResult::Done) {
-      AfxMessageBox(m_hWnd, kProxyConnectedText, kMessageCaption, MB_OK | MB_ICONINFORMATION);
-      if (!command.WindowStillOpen()) return 0;
-      ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    } else if (IsRefusal(result)) {
-      AfxMessageBox(m_hWnd, kProxyNotSetText, kMessageCaption, MB_OK | MB_ICONHAND);
-      if (!command.WindowStillOpen()) return 0;
-    }
-  }
-  m_pToolBar->ShowProxyState();
+  if (!m_proxyChosen || !GetSelectedChoice(choice)) return 0;
+  const ProxyChosenHandler chosen = m_proxyChosen;  // the box may go when the handler's command ends
+  chosen(choice, GetCurSel());
   return 0;
 }
 
@@ -130,7 +97,7 @@ HRESULT CProxyComboBox::TranslateAcceleratorIO(MSG* pMsg) {
   if (pMsg->message == WM_KEYUP && key == VK_RETURN) {
     std::string buffer;
     InsertProxyItem(*this, GetWindowText(), 0, buffer);
-    ::SendMessageA(GetComboBoxCtrl(), CB_SETCURSEL, 0, 0);
+    SetCurSel(0);
     return S_OK;
   }
   const bool editingKey = key == VK_BACK ? (pMsg->message == WM_KEYUP || pMsg->message == WM_KEYDOWN)

@@ -100,7 +100,7 @@ TEST_F(BandInHostTest, OpensInARowOfItsActualHeightWithItsControls) {
             std::vector<long>({700, 24, 25, answered}));
   EXPECT_EQ(m_host.DeskBand()->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, nullptr), E_INVALIDARG);
 
-  const HWND toolBar = ToolBar(), label = GetDlgItem(toolBar, 102);
+  const HWND toolBar = ToolBar(), label = GetDlgItem(toolBar, IDC_IP_LABEL);
   RECT frame = {}, band = Within(toolBar, m_frame.m_hWnd);
   GetClientRect(m_frame.m_hWnd, &frame);
   EXPECT_EQ(std::vector<long>({band.left, band.top, band.right, band.bottom, m_host.RowHeight()}),
@@ -146,11 +146,11 @@ TEST_F(BandInHostTest, KeysAndFocusReachTheProxyBoxThroughTheHost) {
 // A proxy that fails its test, or settings that refuse the switch-off, leave everything as it was.
 TEST_F(BandInHostTest, EnableTestsAndPutsInThePickedProxyAndDisableTakesItOut) {
   LoopbackListener proxy;
-  const std::string live = Loopback(proxy.Port()), asking = Box('i', Asking(live, "Here"));
-  Open(Loopback(ClosedLoopbackPort()) + "- There<br />" + live + "- Here<br />");
+  const std::string live = Loopback(proxy.Port()), asking = Box('i', Asking(live, "Here")), dead = Loopback(ClosedLoopbackPort());
+  Open(dead + "- There<br />" + live + "- Here<br />");
   const auto toggle = [&] { Click(kToggle); };
   Pick(0, false);
-  EXPECT_EQ(Icons(Said(toggle)), "i!");
+  EXPECT_EQ(Said(toggle), Box('i', Asking(dead, "There")) + Box('!', kProxyUnavailableText));
   EXPECT_EQ(State(), Off());
 
   Pick(1, false);
@@ -227,8 +227,8 @@ TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
   EXPECT_EQ(band->CloseDW(0), S_OK);
   EXPECT_FALSE(GetWindowLongPtrA(toolBar, GWL_STYLE) & WS_VISIBLE);
 
-  NMHDR begin = {FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr), 103, static_cast<UINT>(CBEN_BEGINEDIT)};
-  SendMessageA(toolBar, WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&begin));
+  NMHDR begin = {FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr), IDC_PROXY_COMBO, static_cast<UINT>(CBEN_BEGINEDIT)};
+  SendMessageA(toolBar, WM_NOTIFY, IDC_PROXY_COMBO, reinterpret_cast<LPARAM>(&begin));
   CComPtr<IUnknown> self;
   band.QueryInterface(&self);
   EXPECT_EQ(site.focusChanges, (std::vector<std::pair<IUnknown*, BOOL>>{{self.p, TRUE}})) << "the user edits the box";

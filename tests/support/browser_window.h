@@ -9,10 +9,11 @@
 #include <vector>
 #include "framework/wnd.h"
 #include "host/band_host.h"
+#include "res/resource.h"
 #include "tests/support/install_folder.h"
 #include "tests/support/message_box_answerer.h"
 
-inline constexpr UINT kToggle = 32768, kHelp = 32775, kUpdate = 32776;
+inline constexpr UINT kToggle = ID_PROXY_TOGGLE, kHelp = ID_HELP_PAGE, kUpdate = ID_UPDATE_PROXY_LIST;
 
 inline std::string Asking(const std::string& address, const std::string& from) {
   return "Press Ok to start testing selected proxy:\n" + address + "\nfrom " + from +
@@ -85,7 +86,7 @@ class BrowserWindow {
     return text + (" " + std::to_string(SendMessageA(ToolBar(), TB_GETBITMAP, kToggle, 0)));
   }
   std::string Label() const { return LabelOf(ToolBar()); }
-  static std::string LabelOf(HWND toolBar) { return TextOf(GetDlgItem(toolBar, 102)); }
+  static std::string LabelOf(HWND toolBar) { return TextOf(GetDlgItem(toolBar, IDC_IP_LABEL)); }
   // "<toggle> | <label> | <ActiveIP> <Enabled> | <the proxy in use, as WinINet stored it>"
   std::string State() const { return Face() + " | " + Label() + " | " + SwitchState() + " | " + ProxyInUse(); }
   // The State() of a window with `proxy` switched on; or with it off, the user's own proxy in use.

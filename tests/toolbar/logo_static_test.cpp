@@ -1,5 +1,6 @@
 // The logo's painting, read back from a real window on the test display.
 #include "toolbar/logo_static.h"
+#include "res/resource.h"
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -24,7 +25,7 @@ TEST(LogoStaticTest, PureWhiteShowsWhatIsBehindAndEverythingElseIsDrawn) {
     SCOPED_TRACE(composed ? "composed" : "masked");
     if (composed) ReplaceMaskBlt(FailingMaskBlt);
     CLogoStatic logo;
-    ASSERT_TRUE(logo.Create(nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP, {0, 0, 6, 3}, &host, 103));
+    ASSERT_TRUE(logo.Create(nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP, {0, 0, 6, 3}, &host, IDC_LOGO));
     logo.SetBitmap(image);
     logo.MoveWindow(0, 0, 6, 3);
     RedrawWindow(host.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
