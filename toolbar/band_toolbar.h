@@ -75,7 +75,7 @@ class CBandToolBar : public CToolBarCtrl {
   RECT ItemRect(int index) const;
 
   ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
-  BandWriter m_writer = kDirectWriter;
+  BandWriter m_writer = {};         // given to CreateToolBar
   CProxyComboBox m_wndProxyCombo;
   CStatic m_wndIpLabel;
   CLogoStatic m_wndLogo;
