@@ -18,6 +18,7 @@ constexpr DWORD kToolBarStyle = 0x5401995D;
 constexpr DWORD kLogoStyle = WS_CHILD | WS_VISIBLE | SS_BITMAP;
 constexpr DWORD kComboStyle = WS_CHILD | WS_VISIBLE | WS_HSCROLL | CBS_AUTOHSCROLL | CBS_DROPDOWN;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | 0x20;
+constexpr int kToggleButtonIndex = 3;
 constexpr int kLogoWidth = 230;
 constexpr int kSlotWidth = 300;
 constexpr int kOpenListHeight = 200;

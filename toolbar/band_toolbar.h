@@ -11,9 +11,6 @@
 #include "toolbar/proxy_combo_box.h"
 #include "toolbar/toolbar_owner.h"
 
-// The toggle button's index.
-constexpr int kToggleButtonIndex = 3;
-
 class CBandToolBar : public CToolBarCtrl {
  public:
   ~CBandToolBar() override;
