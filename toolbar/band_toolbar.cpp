@@ -117,6 +117,16 @@ BOOL CBandToolBar::AddButtons() {
   return SendMessage(TB_ADDBUTTONSA, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons)) != 0;
 }
 
+BOOL CBandToolBar::AddLogo(const RECT& rect) {
+  const RECT logoSlot = ItemRect(0);
+  if (!m_wndLogo.Create(nullptr, kLogoStyle, {logoSlot.left, rect.top + 3, logoSlot.left + kLogoWidth, rect.bottom},
+                        this, IDC_LOGO)) {
+    return FALSE;
+  }
+  if (m_bmpLogo.LoadBitmap(IDB_LOGO)) m_wndLogo.SetBitmap(m_bmpLogo.Detach());
+  return TRUE;
+}
+
 BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwner* pBand, const BandWriter& writer) {
   m_writer = writer;
   if (!Create(kToolBarStyle, rect, pParentWnd, IDC_TOOLBAR)) return FALSE;
@@ -126,12 +136,7 @@ BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwne
   SendMessage(TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
   if (!AddButtons()) return FALSE;
 
-  const RECT logoSlot = ItemRect(0);
-  if (!m_wndLogo.Create(nullptr, kLogoStyle, {logoSlot.left, rect.top + 3, logoSlot.left + kLogoWidth, rect.bottom},
-                        this, IDC_LOGO)) {
-    return FALSE;
-  }
-  if (m_bmpLogo.LoadBitmap(IDB_LOGO)) m_wndLogo.SetBitmap(m_bmpLogo.Detach());
+  if (!AddLogo(rect)) return FALSE;
 
   const RECT comboSlot = ItemRect(4);
   m_wndProxyCombo.SetListRefresh(writer.refreshList);

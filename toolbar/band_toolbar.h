@@ -69,6 +69,8 @@ class CBandToolBar : public CToolBarCtrl {
   bool Busy() const { return !::IsWindowEnabled(m_wndProxyCombo.m_hWnd); }
   BOOL AddImages();
   BOOL AddButtons();
+  // The logo over the first slot, in `rect` of the toolbar's creation.
+  BOOL AddLogo(const RECT& rect);
   RECT ItemRect(int index) const;
 
   ToolBarOwner* m_pBand = nullptr;  // not owned; set once creation succeeded
