@@ -64,7 +64,7 @@ std::string LocalAddress() {
 }
 
 // Whether the toolbar's proxy is switched on ("Enabled" not 0), as the registry says now.
-bool ProxyInUse() { return static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 0; }
+bool ProxyInUse() { return ReadSetting(setting::kEnabled) != 0; }
 
 }  // namespace
 
@@ -145,9 +145,9 @@ BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwne
   m_wndProxyCombo.m_pToolBar = this;
 
   const RECT labelSlot = ItemRect(5);
-  RegistryString localIP(setting::kLocalIP);
-  localIP = LocalAddress() + " [Local IP]";
-  const std::string text = StatusLabelText(RegistryString(setting::kActiveIP), localIP);
+  const std::string localIP = LocalAddress() + " [Local IP]";
+  WriteSetting(setting::kLocalIP, localIP);
+  const std::string text = StatusLabelText(ReadSetting(setting::kActiveIP), localIP);
   if (!m_wndIpLabel.Create(text.c_str(), kLabelStyle,
                            {labelSlot.left, rect.top, labelSlot.left + kSlotWidth, rect.bottom}, this, kLabelId)) {
     return FALSE;
@@ -160,7 +160,7 @@ BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwne
 void CBandToolBar::ShowProxyState() {
   const bool inUse = ProxyInUse();
   if (inUse != ToggleLooksInUse()) SetToggleLook(inUse);
-  m_wndIpLabel.SetWindowText(StatusLabelText(RegistryString(setting::kActiveIP), RegistryString(setting::kLocalIP)));
+  m_wndIpLabel.SetWindowText(StatusLabelText(ReadSetting(setting::kActiveIP), ReadSetting(setting::kLocalIP)));
 }
 
 LRESULT CBandToolBar::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
@@ -306,8 +306,7 @@ void CBandToolBar::OpenHelpPage() {
 }
 
 void CBandToolBar::RequestListRefresh() {
-  RegistryDword updateProxy(setting::kUpdateProxy);
-  updateProxy = 1;
+  WriteSetting(setting::kUpdateProxy, 1);
   AfxMessageBox(m_hWnd, "Proxy list will be refreshed in the next IE browser window you open!", kMessageCaption,
                 MB_OK | MB_ICONINFORMATION);
 }

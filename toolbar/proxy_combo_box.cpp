@@ -97,7 +97,7 @@ bool CProxyComboBox::GetSelectedChoice(ProxyChoice& choice) const {
 LRESULT CProxyComboBox::OnProxyCloseUp(WORD, WORD, HWND, BOOL&) {
   ProxyChoice choice;
   if (!m_pToolBar || !GetSelectedChoice(choice)) return 0;
-  if (static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) return 0;
+  if (ReadSetting(setting::kEnabled) != 1) return 0;
 
   const CommandScope command(m_pBand, m_hWnd);
   const int index = GetCurSel();
