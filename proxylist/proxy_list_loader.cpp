@@ -173,7 +173,8 @@ RefreshOutcome RefreshInTurn(const StoredList& before, const std::string& listAd
 // meanwhile), and the box is filled from what it stored.
 RefreshOutcome RefreshElsewhere(DelegatedRefresh refresh, DWORD updateProxy) {
   if (!refresh()) return {false, {}};
-  if (updateProxy != 0) WriteSetting(setting::kUpdateProxy, 0);  // this window's own request, where it could keep one
+  // The request this window acted on is done (where it could keep one); none is cleared unseen.
+  if (updateProxy != 0) WriteSetting(setting::kUpdateProxy, 0);
   return {true, {}};
 }
 

@@ -77,7 +77,6 @@ std::vector<std::string> UserKeyPaths(const std::string& keyPath) {
 
 }  // namespace
 
-
 ValuePlaces PlacesOf(SettingScope scope, const std::string& keyPath) {
   if (scope == SettingScope::Machine) return PlacesOf(HKEY_LOCAL_MACHINE, keyPath);
   const bool lowCopy = scope == SettingScope::User || scope == SettingScope::UserOverMachine;
