@@ -216,8 +216,8 @@ void TimeHugeList(HWND frame, REFCLSID clsid, const std::string& listFile) {
     std::printf("%20s: the list host's port is taken\n", "as the answer");
     return;
   }
-  RegistryQword(setting::kListRefreshFailedAt) = 0;
-  RegistryDword(setting::kUpdateProxy) = 1;
+  WriteSetting(setting::kListRefreshFailedAt, 0);
+  WriteSetting(setting::kUpdateProxy, 1);
   // The download echoes what it received to standard output: not here.
   std::fflush(stdout);
   const int output = _dup(1), nowhere = _open("NUL", _O_WRONLY);
@@ -227,7 +227,7 @@ void TimeHugeList(HWND frame, REFCLSID clsid, const std::string& listFile) {
   _dup2(output, 1);
   _close(nowhere), _close(output);
   PrintOpening("as the answer", opening);
-  RegistryDword(setting::kUpdateProxy) = 0;
+  WriteSetting(setting::kUpdateProxy, 0);
 }
 
 void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
@@ -250,7 +250,7 @@ void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
       std::printf("%20s: the list host's port is taken\n", run.kind);
       continue;
     }
-    if (!run.justFailed) RegistryQword(setting::kListRefreshFailedAt) = 0;
+    if (!run.justFailed) WriteSetting(setting::kListRefreshFailedAt, 0);
     PrintOpening(run.kind, OpenWatched(frame, clsid));
   }
 }
@@ -301,7 +301,7 @@ void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& l
 int Run(HWND frame, REFCLSID clsid) {
   const std::string folder = PrepareBenchFolder("quillmask-band-bench");
   const std::string listFile = BuildListPath(folder);
-  RegistryDword(setting::kEnabled) = 0;
+  WriteSetting(setting::kEnabled, 0);
 
   int exitCode = 0;
   std::printf("band creation in its host, median of %d runs (ms)\n", kRuns);
@@ -324,7 +324,7 @@ int Run(HWND frame, REFCLSID clsid) {
   DeleteFileA(listFile.c_str());
   if (exitCode == 0) TimeDawdlingServers(frame, clsid);  // no list file: the band downloads
   if (exitCode == 0) TimeEnableOnADroppingProxy(frame, clsid, listFile);
-  RegistryQword(setting::kListRefreshFailedAt) = 0;
+  WriteSetting(setting::kListRefreshFailedAt, 0);
   DeleteFileA(listFile.c_str());
   RemoveDirectoryA(folder.c_str());
   return exitCode;

@@ -18,8 +18,8 @@ std::string PrepareBenchFolder(const char* name) {
   GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + name + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
-  RegistryString(setting::kAppPath) = folder;
-  RegistryDword(setting::kUpdateProxy) = 0;
+  WriteSetting(setting::kAppPath, folder);
+  WriteSetting(setting::kUpdateProxy, 0);
   return folder;
 }
 

@@ -33,14 +33,16 @@ struct Connection {
 };
 
 // The default dial-up connection's name, chosen or not; empty when there is none.
-std::string DefaultDialUpName() { return RegistryString(kDefaultInternetPath, std::string(), false, HKEY_LOCAL_MACHINE); }
+std::string DefaultDialUpName() {
+  return RegistryString(kDefaultInternetPath, std::string(), false, HKEY_LOCAL_MACHINE).Read();
+}
 
 // The connections chosen from Windows' automatic-dialling values, dial-up first. The values are
 // read afresh on every call.
 std::vector<Connection> ChosenConnections() {
-  RegistryDword enableAutodial(kEnableAutodialPath, 0, false, HKEY_CURRENT_USER);
-  RegistryDword noNetAutodial(kNoNetAutodialPath, 0, false, HKEY_CURRENT_USER);
-  const ::ChosenConnections chosen = ChooseConnections(enableAutodial, noNetAutodial);
+  const ::ChosenConnections chosen =
+      ChooseConnections(RegistryDword(kEnableAutodialPath, 0, false, HKEY_CURRENT_USER).Read(),
+                        RegistryDword(kNoNetAutodialPath, 0, false, HKEY_CURRENT_USER).Read());
   std::vector<Connection> connections;
   if (chosen.dialUp) {
     connections.push_back({true, DefaultDialUpName()});
@@ -50,12 +52,12 @@ std::vector<Connection> ChosenConnections() {
 }
 
 // The toolbar's proxy in use, as it wrote it into the connections.
-std::string ToolbarProxy() { return RegistryString(setting::kActiveIP); }
+std::string ToolbarProxy() { return ReadSetting(setting::kActiveIP); }
 
 // The toolbar's state that every window shows: the proxy in use (empty: none) and "Enabled".
 void WriteToolbarState(const std::string& proxy) {
-  RegistryString(setting::kActiveIP) = proxy;
-  RegistryDword(setting::kEnabled) = proxy.empty() ? 0 : 1;
+  WriteSetting(setting::kActiveIP, proxy);
+  WriteSetting(setting::kEnabled, proxy.empty() ? 0 : 1);
 }
 
 bool WriteProxy(const Connection& connection, const char* proxy) {
@@ -79,7 +81,7 @@ bool WriteDirect(const Connection& connection) {
 SwitchResult PutProxyIn(const char* proxy, ProxySwitch kind) {
   const ProxySwitchLock lock;
   if (!lock.Held()) return SwitchResult::LockNotHad;
-  if (kind == ProxySwitch::Over && static_cast<DWORD>(RegistryDword(setting::kEnabled)) != 1) {
+  if (kind == ProxySwitch::Over && ReadSetting(setting::kEnabled) != 1) {
     return SwitchResult::NotSwitchedOn;
   }
   const std::string toolbarProxy = ToolbarProxy();

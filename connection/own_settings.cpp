@@ -9,24 +9,25 @@ constexpr char kOwnSettingsKey[] = "Software\\Quillmask\\OwnConnectionSettings";
 
 // One kept value of a connection's options. It decides where the user's traffic goes when the
 // toolbar switches off, so it is the user's own key's alone (never the low-integrity copy's).
-// Forced, it is written even where it equals what was read: a copy is written whole.
 template <typename T>
 RegistryValue<T> Kept(const std::string& connectionKey, const char* name, bool force = false) {
   const std::string fullPath = connectionKey + '\\' + name;
-  return RegistryValue<T>(SettingName{fullPath.c_str(), SettingScope::MediumUser}, T(), force);
+  return RegistryValue<T>(Setting<T>{fullPath.c_str(), SettingScope::MediumUser, {}}, force);
 }
 
-// Writes one value of a copy, an empty or zero one too.
+// Writes one value of a copy, an empty or zero one too: forced, as a copy is written whole.
 template <typename T>
 void KeepValue(const std::string& connectionKey, const char* name, const T& value) {
-  Kept<T>(connectionKey, name, true) = value;
+  RegistryValue<T> kept = Kept<T>(connectionKey, name, true);
+  kept = value;
 }
 
 // Reads one value of a copy into `out`; false when it is missing or of another type.
 template <typename T>
 bool LoadValue(const std::string& connectionKey, const char* name, T& out) {
-  RegistryValue<T> value = Kept<T>(connectionKey, name);
-  if (!value.Found()) return false;
+  RegistryValue<T> kept = Kept<T>(connectionKey, name);
+  const T value = kept.Read();
+  if (!kept.Found()) return false;
   out = value;
   return true;
 }

@@ -90,7 +90,7 @@ struct StoredList {
 
 StoredList LocateStoredList() {
   StoredList stored;
-  stored.files = LocateListFiles(RegistryString(setting::kAppPath));
+  stored.files = LocateListFiles(ReadSetting(setting::kAppPath));
   const std::optional<ListFileStatus> user =
       stored.files.user.empty() ? std::nullopt : ReadListFileStatus(stored.files.user);
   const bool userHasList = user && user->size > 0;
@@ -109,18 +109,17 @@ bool ListReplacedBetween(const StoredList& before, const StoredList& after) {
 // the empty text when no list came: then nothing is stored, the request stands and the failure's
 // time is noted.
 std::string DownloadAndStore(const ListFiles& files, const std::string& listAddress, const DownloadLimits& limits) {
-  RegistryQword failedAt(setting::kListRefreshFailedAt);
   const std::string downloaded = FetchProxyList(listAddress, limits);
   if (downloaded.empty()) {
-    failedAt = Now();
+    WriteSetting(setting::kListRefreshFailedAt, Now());
     return downloaded;
   }
-  failedAt = 0;
+  WriteSetting(setting::kListRefreshFailedAt, 0);
   const std::string list(WithinEntryLimit(downloaded));
   const std::string stored = StoreList(files, list);
   if (!stored.empty()) {
-    RegistryString(setting::kCaleC) = stored;
-    RegistryDword(setting::kUpdateProxy) = 0;
+    WriteSetting(setting::kCaleC, stored);
+    WriteSetting(setting::kUpdateProxy, 0);
   }
   return list;
 }
@@ -163,7 +162,7 @@ struct RefreshOutcome {
 RefreshOutcome RefreshInTurn(const StoredList& before, const std::string& listAddress, const DownloadLimits& limits) {
   constexpr DWORD kStoringMs = 2000;  // a holder's writing of the list, after its download
   const RefreshTurn turn(limits.wholeTimeoutMs + kStoringMs);
-  if (!turn.Taken() || FailedRecently(RegistryQword(setting::kListRefreshFailedAt))) return {false, {}};
+  if (!turn.Taken() || FailedRecently(ReadSetting(setting::kListRefreshFailedAt))) return {false, {}};
   const StoredList now = LocateStoredList();
   if (ListReplacedBetween(before, now)) return {true, {}};
   std::string downloaded = DownloadAndStore(now.files, listAddress, limits);
@@ -172,23 +171,24 @@ RefreshOutcome RefreshInTurn(const StoredList& before, const std::string& listAd
 
 // Where this process may not store the list, the one that may refreshes it (or finds it stored
 // meanwhile), and the box is filled from what it stored.
-RefreshOutcome RefreshElsewhere(DelegatedRefresh refresh, RegistryDword& updateProxy) {
+RefreshOutcome RefreshElsewhere(DelegatedRefresh refresh, DWORD updateProxy) {
   if (!refresh()) return {false, {}};
-  updateProxy = 0;  // this window's own request, where it could keep one
+  // The request this window acted on is done (where it could keep one); none is cleared unseen.
+  if (updateProxy != 0) WriteSetting(setting::kUpdateProxy, 0);
   return {true, {}};
 }
 
 void LoadInto(ProxyItemSink& sink, const std::string& listAddress, const DownloadLimits& limits,
               DelegatedRefresh delegatedRefresh) {
-  RegistryDword updateProxy(setting::kUpdateProxy);
+  const DWORD updateProxy = ReadSetting(setting::kUpdateProxy);
   const StoredList stored = LocateStoredList();
-  RegistryString(setting::kCaleC) = stored.current;
+  WriteSetting(setting::kCaleC, stored.current);
 
   std::string current = stored.current;
   // After a failed download windows use the list they have (even none) until the interval has
   // passed, rather than each waiting for a server that is likely still out of reach.
-  const bool wanted = static_cast<DWORD>(updateProxy) != 0 || !stored.nonEmpty;
-  if (wanted && !FailedRecently(RegistryQword(setting::kListRefreshFailedAt))) {
+  const bool wanted = updateProxy != 0 || !stored.nonEmpty;
+  if (wanted && !FailedRecently(ReadSetting(setting::kListRefreshFailedAt))) {
     const RefreshOutcome outcome = delegatedRefresh ? RefreshElsewhere(delegatedRefresh, updateProxy)
                                                     : RefreshInTurn(stored, listAddress, limits);
     if (!outcome.downloaded.empty()) return FillFromListText(sink, outcome.downloaded);

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "settings/registry_path.h"
-#include "settings/user_keys.h"
 
 namespace {
 
@@ -82,6 +82,13 @@ bool SetValue(HKEY key, const char* name, const std::string& value) {
                         static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
+// A setting's default as its value: a text default may be left null, for the empty text.
+std::string ValueOf(const char* text) { return text ? text : ""; }
+template <typename Number>
+Number ValueOf(Number number) {
+  return number;
+}
+
 }  // namespace
 
 template <typename T>
@@ -90,55 +97,39 @@ RegistryValue<T>::RegistryValue(const char* fullPath, T defaultValue, bool force
   RegistryPath path = SplitRegistryPath(fullPath ? fullPath : "");
   m_strKeyPath = std::move(path.keyPath);
   m_strValueName = std::move(path.valueName);
-  Read();
 }
 
 template <typename T>
-RegistryValue<T>::RegistryValue(const SettingName& setting, T defaultValue, bool force)
-    : m_hRoot(HKEY_LOCAL_MACHINE), m_default(std::move(defaultValue)), m_bForce(force) {
-  RegistryPath path = SplitRegistryPath(setting.fullPath ? setting.fullPath : "");
-  m_strKeyPath = std::move(path.keyPath);
-  m_strValueName = std::move(path.valueName);
-  const SettingScope scope = setting.scope;
-  m_bUserKeys = scope != SettingScope::Machine;
-  m_bLowCopy = scope == SettingScope::User || scope == SettingScope::UserOverMachine;
-  m_bRootKey = scope == SettingScope::Machine || scope == SettingScope::UserOverMachine ||
-               scope == SettingScope::MediumUserOverMachine;
-  Read();
+RegistryValue<T>::RegistryValue(const Setting<T>& setting, bool force)
+    : RegistryValue(setting.fullPath, ValueOf(setting.defaultValue), force) {
+  m_scope = setting.scope;
 }
 
 template <typename T>
-bool RegistryValue<T>::ReadFrom(HKEY root, const std::string& keyPath) {
+ValuePlaces RegistryValue<T>::Places() const {
+  return m_scope ? PlacesOf(*m_scope, m_strKeyPath) : PlacesOf(m_hRoot, m_strKeyPath);
+}
+
+template <typename T>
+bool RegistryValue<T>::ReadFrom(const RegistryKey& place) {
   ScopedKey key;
-  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(place.root, place.path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
   return QueryValue(key.Get(), m_strValueName.c_str(), m_value);
 }
 
 template <typename T>
-bool RegistryValue<T>::WriteTo(HKEY root, const std::string& keyPath) {
+bool RegistryValue<T>::WriteTo(const RegistryKey& place) {
   ScopedKey key;
-  return RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+  return RegCreateKeyExA(place.root, place.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                          key.Receive(), nullptr) == ERROR_SUCCESS &&
          SetValue(key.Get(), m_strValueName.c_str(), m_value);
 }
 
 template <typename T>
-std::vector<std::string> RegistryValue<T>::KeyPaths() const {
-  return m_bLowCopy ? UserKeyPaths(m_strKeyPath) : std::vector<std::string>{m_strKeyPath};
-}
-
-template <typename T>
 T RegistryValue<T>::Read() {
-  bool found = false;
-  if (m_bUserKeys) {
-    found = memory_settings::Find(FullPath(), m_value);
-    if (!found) {
-      for (const std::string& keyPath : KeyPaths()) {
-        if ((found = ReadFrom(HKEY_CURRENT_USER, keyPath))) break;
-      }
-    }
-  }
-  if (!found && m_bRootKey) found = ReadFrom(m_hRoot, m_strKeyPath);
+  const ValuePlaces places = Places();
+  bool found = places.inMemory && memory_settings::Find(FullPath(), m_value);
+  for (size_t i = 0; !found && i < places.read.size(); ++i) found = ReadFrom(places.read[i]);
   if (!found) return m_default;
   m_bRead = true;
   return m_value;
@@ -146,29 +137,23 @@ T RegistryValue<T>::Read() {
 
 template <typename T>
 bool RegistryValue<T>::Write() {
-  if (!m_bUserKeys) return WriteTo(m_hRoot, m_strKeyPath);
-  const std::vector<std::string> keyPaths = KeyPaths();
-  for (const std::string& keyPath : keyPaths) {
-    if (!WriteTo(HKEY_CURRENT_USER, keyPath)) continue;
-    memory_settings::Erase(FullPath());
+  const ValuePlaces places = Places();
+  for (const RegistryKey& place : places.write) {
+    if (!WriteTo(place)) continue;
+    if (places.inMemory) memory_settings::Erase(FullPath());
     // One place holds the value: an older copy elsewhere would answer some reader before it.
-    for (const std::string& other : keyPaths) {
-      if (other != keyPath) RegDeleteKeyValueA(HKEY_CURRENT_USER, other.c_str(), m_strValueName.c_str());
+    for (const RegistryKey& other : places.write) {
+      if (&other != &place) RegDeleteKeyValueA(other.root, other.path.c_str(), m_strValueName.c_str());
     }
     return true;
   }
-  memory_settings::Store(FullPath(), m_value);
+  if (places.inMemory) memory_settings::Store(FullPath(), m_value);
   return false;
 }
 
 template <typename T>
-RegistryValue<T>::operator T() {
-  if (m_bRead && !m_bForce) return m_value;
-  return Read();
-}
-
-template <typename T>
 RegistryValue<T>& RegistryValue<T>::operator=(const T& value) {
+  if (!m_bRead && !m_bForce) Read();
   if (value != m_value || m_bForce) {
     m_value = value;
     m_bRead = true;  // current, whether or not the registry took it

@@ -1,11 +1,12 @@
-// One registry value, named by its full path: read when built, cached, written through when
-// assigned a different value. RegistryDword, RegistryQword and RegistryString are the kinds in use.
+// One registry value, named by its full path: read by Read(), written by Write() or by assigning
+// a value that differs from the last one read or assigned. RegistryDword, RegistryQword and
+// RegistryString are the kinds in use. The toolbar's settings are read and written with ReadSetting
+// and WriteSetting at the place it happens; the objects serve values of Windows' own and the copy
+// of the user's connection settings.
 //
-// A value under one root (Windows' own values) lives in that root's key. A toolbar setting lives
-// where its scope says (see settings_table.h and user_keys.h): a user's value is read from the
-// user's keys, the one this process may write first, and written to the first of them that
-// accepts it, or kept in the process's memory when none does. A medium-integrity one has the
-// user's own key alone (or the process's memory).
+// A value of Windows' own lives under its one root. A setting lives where its scope says
+// (PlacesOf in user_keys.h): read from the first of its places that holds it, written to the first
+// that accepts it, or kept in the process's memory when none does.
 //
 // Failures are silent by design: an unreadable value answers the default. An assignment always
 // becomes the object's current value, even where the registry refused it, so its user behaves
@@ -15,17 +16,19 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "settings/settings_table.h"
+#include "settings/user_keys.h"
 
 template <typename T>
 class RegistryValue {
  public:
-  RegistryValue(const char* fullPath, T defaultValue = T(), bool force = false,
-                HKEY root = HKEY_LOCAL_MACHINE);
-  explicit RegistryValue(const SettingName& setting, T defaultValue = T(), bool force = false);
+  // Building touches no registry.
+  explicit RegistryValue(const char* fullPath, T defaultValue = T(), bool force = false,
+                         HKEY root = HKEY_LOCAL_MACHINE);
+  explicit RegistryValue(const Setting<T>& setting, bool force = false);
 
   // Reads the registry now; the default when the value cannot be read anywhere.
   T Read();
@@ -33,31 +36,27 @@ class RegistryValue {
   bool Write();
   // Whether the value was read (of its own type) or assigned.
   bool Found() const { return m_bRead; }
-  // The cached value once read or assigned (and force is off), else a fresh read.
-  operator T();
-  // Stores and writes the value when it differs from the cached one (or force is on).
+  // Stores and writes the value when it differs from the cached one, read first where nothing is
+  // cached yet (or always, when force is on).
   RegistryValue& operator=(const T& value);
 
   RegistryValue(const RegistryValue&) = delete;
   RegistryValue& operator=(const RegistryValue&) = delete;
 
  private:
-  // The user's keys that hold it, in the order they are read and written.
-  std::vector<std::string> KeyPaths() const;
-  bool ReadFrom(HKEY root, const std::string& keyPath);
-  bool WriteTo(HKEY root, const std::string& keyPath);
+  ValuePlaces Places() const;
+  bool ReadFrom(const RegistryKey& key);
+  bool WriteTo(const RegistryKey& key);
   std::string FullPath() const { return m_strKeyPath + '\\' + m_strValueName; }
 
-  HKEY m_hRoot;  // the one root, or HKEY_LOCAL_MACHINE for a setting
+  HKEY m_hRoot;                          // the one root of a value of Windows' own
+  std::optional<SettingScope> m_scope;   // a setting's
   std::string m_strValueName;
   std::string m_strKeyPath;
   T m_value{};
   T m_default;
   bool m_bRead = false;
   bool m_bForce;
-  bool m_bUserKeys = false;   // the user's keys hold it
-  bool m_bLowCopy = false;    // among them the low-integrity copy of the key
-  bool m_bRootKey = true;     // the root's key holds it (behind the user's keys, if any)
 };
 
 using RegistryDword = RegistryValue<DWORD>;
@@ -67,3 +66,17 @@ using RegistryString = RegistryValue<std::string>;
 extern template class RegistryValue<DWORD>;
 extern template class RegistryValue<ULONGLONG>;
 extern template class RegistryValue<std::string>;
+
+// The setting as stored now; its default when it is absent or of another type.
+template <typename T>
+T ReadSetting(const Setting<T>& setting) {
+  return RegistryValue<T>(setting).Read();
+}
+
+// Stores `value` as the setting unless it holds that already (an absent one holds 0 or the empty
+// text).
+template <typename T>
+void WriteSetting(const Setting<T>& setting, const typename Setting<T>::Value& value) {
+  RegistryValue<T> stored(setting);
+  stored = value;
+}

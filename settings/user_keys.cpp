@@ -67,13 +67,31 @@ class MemoryStore {
 
 MemoryStore g_memory;
 
-}  // namespace
-
+// The user's key `keyPath` and its low-integrity copy, the one this process may write first (the
+// key itself when it may write neither).
 std::vector<std::string> UserKeyPaths(const std::string& keyPath) {
   std::vector<std::string> paths = {keyPath, kLowIntegrityRoot + keyPath};
   if (!MayWrite(paths[0]) && MayWrite(paths[1])) std::swap(paths[0], paths[1]);
   return paths;
 }
+
+}  // namespace
+
+ValuePlaces PlacesOf(SettingScope scope, const std::string& keyPath) {
+  if (scope == SettingScope::Machine) return PlacesOf(HKEY_LOCAL_MACHINE, keyPath);
+  const bool lowCopy = scope == SettingScope::User || scope == SettingScope::UserOverMachine;
+  ValuePlaces places{{}, {}, true};
+  for (std::string& path : lowCopy ? UserKeyPaths(keyPath) : std::vector<std::string>{keyPath}) {
+    places.write.push_back({HKEY_CURRENT_USER, std::move(path)});
+  }
+  places.read = places.write;
+  if (scope != SettingScope::User && scope != SettingScope::MediumUser) {
+    places.read.push_back({HKEY_LOCAL_MACHINE, keyPath});
+  }
+  return places;
+}
+
+ValuePlaces PlacesOf(HKEY root, const std::string& keyPath) { return {{{root, keyPath}}, {{root, keyPath}}, false}; }
 
 namespace memory_settings {
 bool Find(const std::string& fullPath, DWORD& value) { return g_memory.Find(fullPath, value); }

@@ -11,10 +11,28 @@
 #include <variant>
 #include <vector>
 
-// The keys under HKEY_CURRENT_USER that may hold the user's values of `keyPath`: the key itself
-// and its low-integrity copy, the one this process may write first (the key itself when it may
-// write neither). Nothing is created to find out.
-std::vector<std::string> UserKeyPaths(const std::string& keyPath);
+#include "settings/settings_table.h"
+
+struct RegistryKey {
+  HKEY root;
+  std::string path;
+};
+
+// Where one value lives: the keys it is read from, in order; the keys it is written to, the first
+// that takes it holding it alone; and whether the process's memory answers first and keeps it where
+// no key takes it.
+struct ValuePlaces {
+  std::vector<RegistryKey> read;
+  std::vector<RegistryKey> write;
+  bool inMemory;
+};
+
+// The places of a setting of `scope` in `keyPath`. A user's keys are HKEY_CURRENT_USER's `keyPath`
+// and, unless the scope is a medium-integrity one, its low-integrity copy, the one this process may
+// write first. Looked at afresh on every call; nothing is created to find out.
+ValuePlaces PlacesOf(SettingScope scope, const std::string& keyPath);
+// The places of a value of Windows' own: `root`'s `keyPath` alone.
+ValuePlaces PlacesOf(HKEY root, const std::string& keyPath);
 
 // Values that no user key accepted, by full path ("Key\Value"). Shared by all threads.
 namespace memory_settings {

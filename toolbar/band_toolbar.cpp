@@ -59,7 +59,7 @@ std::string LocalAddress() {
 
 // "Enabled" as the registry says now: not 0 while the toolbar's proxy is in use, exactly 1 where a
 // proxy chosen in the box replaces it.
-DWORD EnabledNow() { return static_cast<DWORD>(RegistryDword(setting::kEnabled)); }
+DWORD EnabledNow() { return ReadSetting(setting::kEnabled); }
 bool ProxyInUse() { return EnabledNow() != 0; }
 
 }  // namespace
@@ -147,9 +147,9 @@ BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwne
   }
 
   const RECT labelSlot = ItemRect(5);
-  RegistryString localIP(setting::kLocalIP);
-  localIP = LocalAddress() + " [Local IP]";
-  const std::string text = StatusLabelText(RegistryString(setting::kActiveIP), localIP);
+  const std::string localIP = LocalAddress() + " [Local IP]";
+  WriteSetting(setting::kLocalIP, localIP);
+  const std::string text = StatusLabelText(ReadSetting(setting::kActiveIP), localIP);
   if (!m_wndIpLabel.Create(text.c_str(), kLabelStyle,
                            {labelSlot.left, rect.top, labelSlot.left + kSlotWidth, rect.bottom}, this, IDC_IP_LABEL)) {
     return FALSE;
@@ -163,7 +163,7 @@ BOOL CBandToolBar::CreateToolBar(const RECT& rect, CWnd* pParentWnd, ToolBarOwne
 void CBandToolBar::ShowProxyState() {
   const bool inUse = ProxyInUse();
   if (inUse != ToggleLooksInUse()) SetToggleLook(inUse);
-  m_wndIpLabel.SetWindowText(StatusLabelText(RegistryString(setting::kActiveIP), RegistryString(setting::kLocalIP)));
+  m_wndIpLabel.SetWindowText(StatusLabelText(ReadSetting(setting::kActiveIP), ReadSetting(setting::kLocalIP)));
 }
 
 LRESULT CBandToolBar::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
@@ -327,7 +327,6 @@ void CBandToolBar::OpenHelpPage() {
 }
 
 void CBandToolBar::RequestListRefresh() {
-  RegistryDword updateProxy(setting::kUpdateProxy);
-  updateProxy = 1;
+  WriteSetting(setting::kUpdateProxy, 1);
   TellListRefreshComing(m_hWnd);
 }
