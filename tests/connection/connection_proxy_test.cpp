@@ -74,7 +74,7 @@ bool OwnKept() {
 class ConnectionWriterTest : public testing::Test {
  protected:
   void SetUp() override {
-    ClearUserState();
+    ClearUserState(), g_calls.clear(), g_stored.clear(), g_refused.clear();
     ReplaceInternetSetOption(FakeSetOption);
     ReplaceInternetQueryOption(FakeQueryOption);
   }

@@ -52,7 +52,8 @@ TEST_F(ProtectedModeTest, SwitchesReachTheUsersSettingsThroughTheBrokerAndQuills
   EXPECT_EQ(SwitchState() + " " + ProxyInUse(), " 0 " + std::string(kOwn));
 }
 
-// A broker that refuses (a typed proxy is in no list), or is missing, changes nothing: the band says so.
+// A broker that refuses (a typed proxy is in no list), or is missing, changes nothing, and the band says so;
+// one that does not answer in time leaves the band silent.
 TEST_F(ProtectedModeTest, ARefusingMissingOrUnansweringBrokerChangesNothingItDidNotDo) {
   LoopbackListener typed;
   SetFocus(Edit());
