@@ -390,14 +390,16 @@ TEST_F(BandInHostTest, WhileAnotherSwitchHoldsTheLockTheWindowAnswersThenSaysNot
       {Box('i', Asking(live, "Here")) + Box('!', kProxyNotSetText), Off(own)}, {Box('!', kProxyNotRemovedText), On(live)}};
   for (const auto& c : cases) {
     if (&c == &cases[1]) { ASSERT_EQ(Icons(Said([&] { Click(kToggle); })), "ii"); }
-    std::atomic<bool> clicked{false};
-    int sent = 0, answered = 0;
+    // Sending stops once the box saying nothing changed is up: one sent while this thread then joins
+    // the sender would go unanswered.
+    std::atomic<bool> told{false};
+    int sent = 0, answered = 0, boxes = 0;
     DWORD longestMs = 0;
     std::string said;
     {
       HeldSwitchLock held;
       std::thread other([&, bar = ToolBar()] {  // a bound well inside the lock's wait
-        while (!clicked) {
+        while (!told) {
           const DWORD start = GetTickCount();
           DWORD_PTR result = 0;
           ++sent, answered += SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result) != 0;
@@ -405,8 +407,10 @@ TEST_F(BandInHostTest, WhileAnotherSwitchHoldsTheLockTheWindowAnswersThenSaysNot
           Sleep(200);
         }
       });
-      said = Said([&] { Click(kToggle); });
-      clicked = true, other.join();
+      said = Said([&] { Click(kToggle); }, false, [&] {
+        if (++boxes == std::count(c.said.begin(), c.said.end(), '|')) told = true;
+      });
+      told = true, other.join();
     }
     std::cout << "while the lock was held the window answered " << answered << " of " << sent
               << " messages, the slowest in " << longestMs << " ms\n";
