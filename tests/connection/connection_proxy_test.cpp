@@ -72,7 +72,7 @@ bool OwnKept() {
 class ConnectionWriterTest : public testing::Test {
  protected:
   void SetUp() override {
-    ClearUserState();
+    ClearUserState(), g_calls.clear(), g_stored.clear(), g_refused.clear();
     ReplaceInternetSetOption(FakeSetOption);
     ReplaceInternetQueryOption(FakeQueryOption);
   }
@@ -197,6 +197,7 @@ TEST_F(ConnectionWriterTest, ASwitchWhileAnotherHoldsTheLockChangesNothing) {
   ASSERT_EQ(SetConnectionOptions("10.0.0.1:80"), SwitchResult::Done);
   const HeldSwitchLock held;
   g_calls.clear();
+  EXPECT_EQ(SetConnectionOptions("10.0.0.2:81"), SwitchResult::LockNotHad);
   EXPECT_EQ(DisableConnectionProxy(), SwitchResult::LockNotHad);
   EXPECT_EQ(g_calls, Calls{});
   EXPECT_EQ(SwitchState(), "10.0.0.1:80 1");

@@ -31,16 +31,6 @@ inline std::pair<long, long> CountGuiObjects() {
   return {gdi, user};
 }
 
-// Runs `cycle` (given its number) `warmUp` times, for the system to fill its own caches, then
-// `cycles` times more, and expects the process to hold as many GDI and USER objects as before.
-inline void ExpectNoGuiObjectsLeft(int warmUp, int cycles, const std::function<void(int)>& cycle) {
-  for (int i = 0; i < warmUp; ++i) cycle(i);
-  const auto [gdi, user] = CountGuiObjects();
-  for (int i = 0; i < cycles; ++i) cycle(i);
-  EXPECT_GT(gdi, 0);
-  EXPECT_EQ(CountGuiObjects(), std::make_pair(gdi, user)) << "GDI and USER objects";
-}
-
 // The process's handles by type ("Event 4, File 5, ..."), from the system's table of every process's handles.
 inline std::string CountHandles() {
   std::vector<char> table(1 << 22);
@@ -59,10 +49,16 @@ inline std::string CountHandles() {
   return text;
 }
 
-// As ExpectNoGuiObjectsLeft, for the process's handles of each type.
-inline void ExpectNoHandlesLeft(int warmUp, int cycles, const std::function<void(int)>& cycle) {
+// Runs `cycle` (given its number) `warmUp` times, for the system to fill its own caches, then `cycles`
+// times more, and expects the process to hold as many GDI and USER objects, and handles of each type, as before.
+inline void ExpectNothingLeft(int warmUp, int cycles, const std::function<void(int)>& cycle) {
+  const auto count = [] {
+    const auto [gdi, user] = CountGuiObjects();
+    EXPECT_GT(gdi, 0);
+    return "GDI objects " + std::to_string(gdi) + ", USER objects " + std::to_string(user) + "; handles " + CountHandles();
+  };
   for (int i = 0; i < warmUp; ++i) cycle(i);
-  const std::string before = CountHandles();
+  const std::string before = count();
   for (int i = 0; i < cycles; ++i) cycle(i);
-  EXPECT_EQ(CountHandles(), before) << "handles by type";
+  EXPECT_EQ(count(), before);
 }
