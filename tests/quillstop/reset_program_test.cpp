@@ -36,7 +36,7 @@ class ResetProgramTest : public testing::Test {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return;
       }
-      m_shown.push_back(std::string(RunsElevated(box) ? "question" : "question unelevated") + ", proxy " + ProxyInUse());
+      m_shown.push_back((RunsElevated(box) ? "question" : "question unelevated") + (", proxy " + ProxyInUse()));
       EXPECT_TRUE(FindWindowExA(box, nullptr, "Static", "Would you like to help us improve our product by "
                                                         "participating in a short online pool?"));
       EXPECT_EQ(TextOf(yes) + "/" + TextOf(GetDlgItem(box, IDCANCEL)), "Yes/No");
@@ -56,11 +56,11 @@ class ResetProgramTest : public testing::Test {
 // in their browser).
 TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) {
   const std::vector<std::string> asks = {"question, proxy direct"}, silent;
+  const Answer no = {IDCANCEL, BM_CLICK, 0}, yes = {IDOK, BM_CLICK, 0};
   const std::tuple<const char*, Answer, std::vector<std::string>, bool> runs[] = {
-      {"/S", {}, silent, false},                             {"", {IDCANCEL, BM_CLICK, 0}, asks, false},  // No
-      {"/s", {IDOK, WM_KEYDOWN, VK_ESCAPE}, asks, false},   {"/S /S", {0, WM_SYSCOMMAND, SC_CLOSE}, asks, false},
-      {"", {IDOK, BM_CLICK, 0}, asks, false},                                                              // Yes
-      {"/S", {}, silent, true},                              {"", {IDOK, BM_CLICK, 0}, {"question unelevated, proxy direct"}, true}};
+      {"/S", {}, silent, false}, {"", no, asks, false}, {"/s", {IDOK, WM_KEYDOWN, VK_ESCAPE}, asks, false},
+      {"/S /S", {0, WM_SYSCOMMAND, SC_CLOSE}, asks, false}, {"", yes, asks, false},
+      {"/S", {}, silent, true}, {"", yes, {"question unelevated, proxy direct"}, true}};
   for (const auto& [arguments, answer, shown, underShell] : runs) {
     SCOPED_TRACE(std::string(arguments) + (underShell ? " beneath the desktop's shell" : ""));
     ASSERT_EQ(SetConnectionOptions("127.0.0.1:3128"), SwitchResult::Done);
@@ -115,16 +115,9 @@ TEST_F(ResetProgramTest, WithoutACopyLeavesAProxyThatIsNotTheToolbars) {
   }
 }
 
-// Wine answers WM_GETICON from another process with nothing, so the icon is looked for in the file.
-TEST(ResetProgramResourcesTest, CarriesItsIconAndProductName) {
+// Wine answers WM_GETICON from another process with nothing, so the dialog's icon is looked for in the file.
+TEST(ResetProgramResourcesTest, CarriesTheIconOfItsDialog) {
   HICON icon = nullptr;
-  EXPECT_EQ(ExtractIconExA(kProgram.c_str(), -128, &icon, nullptr, 1), 1u) << "the dialog's icon, group 128";
+  EXPECT_EQ(ExtractIconExA(kProgram.c_str(), -128, &icon, nullptr, 1), 1u) << "group 128";
   DestroyIcon(icon);
-  std::vector<char> version(GetFileVersionInfoSizeA(kProgram.c_str(), nullptr));
-  char* product = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(GetFileVersionInfoA(kProgram.c_str(), 0, version.size(), version.data()) &&
-              VerQueryValueA(version.data(), "\\StringFileInfo\\040904b0\\ProductName",
-                             reinterpret_cast<void**>(&product), &length));
-  EXPECT_STREQ(product, "Quillmask");
 }
