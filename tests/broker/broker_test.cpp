@@ -52,9 +52,8 @@ TEST_F(BrokerTest, SwitchesOnOverAndOffToProxiesOfItsListGivingTheUsersOwnBack) 
   EXPECT_EQ(State(), " 0 | " + own);
 }
 
-// What a page that took over a protected tab may write: the low-integrity copy of the user's key.
-// Nothing planted there reaches the user's connection, through the broker or quillstop; nor does a
-// copy of the settings that is not whole in the user's own key.
+// A page that took over a protected tab may write the low-integrity copy of the user's key; nothing planted
+// there reaches the connection, through the broker or quillstop; nor does a half copy in the user's own key.
 TEST_F(BrokerTest, ValuesPlantedWhereALowIntegrityPageWritesLeaveTheUsersOwnProxy) {
   const auto plantCopy = [](const char* key) {
     const std::string lan = std::string(key) + "\\OwnConnectionSettings\\LAN";

@@ -142,9 +142,8 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
   }
 }
 
-// A connection that was not chosen at a switch-off keeps its copy for a later one, which still knows
-// the proxy it holds, and a switch-on meanwhile does not replace it; settings the user changed while
-// the toolbar's proxy was on stand. (Without a copy only the toolbar's proxy goes: see quillstop's tests.)
+// A connection not chosen at a switch-off keeps its copy for a later one, which still knows the proxy it holds,
+// and a switch-on meanwhile does not replace it; settings the user changed while on stand.
 TEST_F(ConnectionWriterTest, SwitchingOffLeavesWhatIsNotTheToolbarsProxy) {
   const ConnectionOptions manual = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "10.20.30.40:3128", "<local>", "", 0};
   const ConnectionOptions dialUpOwn = {PROXY_TYPE_DIRECT, "", "", "", 0};

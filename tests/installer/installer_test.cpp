@@ -1,7 +1,5 @@
-// This build's installer run for real in the tests' own prefix (64-bit Windows, for both), each step
-// checked where Windows keeps what it changed: files, registry, the proxy, the addresses opened. The
-// 32-bit installer's tests, a 32-bit program, see the 32-bit registry view and "Program Files (x86)"
-// as the 32-bit browser does.
+// This build's installer run for real in the tests' own prefix (64-bit Windows, for both). The 32-bit
+// installer's tests, a 32-bit program, see the 32-bit registry view and "Program Files (x86)" as its browser does.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <fstream>
@@ -99,7 +97,6 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   testreg::SetString(HKEY_CURRENT_USER, "Software\\Quillmask Notes", "Kept", "yes");
   testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyOverride", "<local>");
   testreg::SetString(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "ActiveIP", "");
-  // The user's own proxy, then Quillmask's switched on as the toolbar does it.
   StartLanConnection("127.0.0.1:3128");
   ASSERT_EQ(SetConnectionOptions("127.0.0.1:9999"), SwitchResult::Done);
   CreateDirectoryA(UserCopyFolder().c_str(), nullptr);  // the band's copy, when the folder was read-only
@@ -132,8 +129,7 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
             "<none>Other toolbaryes<local>");
 }
 
-// The uninstaller's pages are answered as a person does; quillstop asks its question, and "Yes"
-// opens the poll page once.
+// The uninstaller's pages and quillstop's question answered as a person does: "Yes" opens the poll page once.
 TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   Install();
   RecordOpenedAddresses();
@@ -154,8 +150,7 @@ TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   EXPECT_EQ(OpenedAddresses(), std::vector<std::string>{"http://" QUILLMASK_POLL_HOST "/quillmask/poll.html"});
 }
 
-// The band cannot write its toolbar value (the toolbar list is locked): a first installation fails by its
-// exit code leaving nothing; an upgrade fails so too, keeping the installation it found registered and working.
+// With the toolbar list locked the band cannot write its value there; an upgrade keeps what it found working.
 TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsThePreviousInstallation) {
   const auto failingSetup = [] {
     testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kToolbarKey);
@@ -202,8 +197,7 @@ TEST_F(InstallerTest, InstallsIntoANewFolderChosenOutsideProgramFilesOnly) {
 }
 
 #ifndef _WIN64
-// Whether `name` is a value of HKEY_LOCAL_MACHINE\`key` in one registry view of 64-bit Windows
-// (KEY_WOW64_32KEY or KEY_WOW64_64KEY), whichever view this program has.
+// Whether `name` is a value of HKEY_LOCAL_MACHINE\`key` in one registry view (KEY_WOW64_32KEY or _64KEY).
 bool InView(REGSAM view, const std::string& key, const std::string& name) {
   HKEY opened;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return false;
@@ -212,9 +206,8 @@ bool InView(REGSAM view, const std::string& key, const std::string& name) {
   return found;
 }
 
-// On 64-bit Windows the 32-bit installer is the 32-bit browser's: its files go to "Program Files (x86)",
-// and all it registers (the band, its toolbar value, the broker's policy, the uninstall entry, AppPath)
-// to the 32-bit view, none to the 64-bit browser's; its uninstaller takes them out of that view.
+// All the 32-bit installer registers (the band, its toolbar value, the broker's policy, the uninstall entry,
+// AppPath) goes to the 32-bit view, none to the 64-bit browser's; its uninstaller takes them out of that view.
 TEST_F(InstallerTest, OnSixtyFourBitWindowsInstallsForThe32BitBrowserOnly) {
   BOOL wow64 = FALSE;
   ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64) << "runs on 64-bit Windows";

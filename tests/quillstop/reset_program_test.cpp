@@ -50,10 +50,8 @@ class ResetProgramTest : public testing::Test {
   std::vector<std::string> m_shown;
 };
 
-// Each run switches the proxy off again and ends with 0, then asks unless given exactly "/S" (as the
-// silent uninstaller does): near misses of it ask as no argument does. Only "Yes" opens the poll page.
-// Run elevated beneath an unelevated desktop shell, the desktop's user is asked (and any page opens
-// in their browser).
+// It asks unless given exactly "/S" (as the silent uninstaller does): near misses ask as no argument does.
+// Run elevated beneath an unelevated desktop shell, it asks the desktop's user (and opens the page for them).
 TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) {
   const std::vector<std::string> asks = {"question, proxy direct"}, silent;
   const Answer no = {IDCANCEL, BM_CLICK, 0}, yes = {IDOK, BM_CLICK, 0};
@@ -75,10 +73,8 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
   EXPECT_EQ(OpenedAddresses(), std::vector<std::string>(2, "http://" QUILLMASK_POLL_HOST "/quillmask/poll.html"));
 }
 
-// The user's own proxy, kept when the toolbar switched its own on, is what quillstop gives back.
-// Where it may not write the settings, or another switch holds the lock throughout, it says so (when
-// someone is there to see it), asks nothing and ends with 1, for the uninstaller to keep the toolbar;
-// so too when run for the desktop's user.
+// Where it may not write the settings, or another switch holds the lock throughout, it says so (when someone
+// is there to see it), asks nothing and ends with 1, for the uninstaller to keep the toolbar.
 TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   StartLanConnection("127.0.0.1:3128");
   ASSERT_EQ(SetConnectionOptions("127.0.0.1:9999"), SwitchResult::Done);
@@ -102,8 +98,7 @@ TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   EXPECT_EQ(m_shown, std::vector<std::string>{"question, proxy 127.0.0.1:3128"});
 }
 
-// Without a copy kept (an earlier version kept none), only the toolbar's own proxy is switched off;
-// a proxy that is not the toolbar's is no failure.
+// Without a copy kept (an earlier version kept none): a proxy that is not the toolbar's is no failure.
 TEST_F(ResetProgramTest, WithoutACopyLeavesAProxyThatIsNotTheToolbars) {
   for (const char* active : {"", "127.0.0.1:9999", "127.0.0.1:3128"}) {
     ClearUserState();
