@@ -33,22 +33,16 @@ bool Uninstalled() { return RunToEnd(Machine(kUninstallKey, "QuietUninstallStrin
 // The tests share a prefix and run in any order: each first installs, over what an earlier one left.
 class InstallerTest : public testing::Test {
  protected:
-  static ProgramRun RunSetup() { return RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S"); }
+  static ProgramRun RunSetup(const std::string& folder = {}) {  // into `folder` if one is given
+    const std::string setup = "\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S";
+    return RunToEnd(folder.empty() ? setup : setup + " /D=" + folder);
+  }
   static void RemoveEarlierInstallation() {
     ASSERT_TRUE(!testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Uninstalled());
   }
   static void Install() {
     const ProgramRun run = RunSetup();
     ASSERT_TRUE(run.ended && run.exitCode == 0 && run.windows.empty()) << run.exitCode;
-  }
-  // The silent uninstaller's own exit code, from a copy run for the installation as NSIS documents
-  // it: the uninstaller proper hands over to such a copy and ends at once.
-  static ProgramRun RunUninstallerCopy() {
-    const std::string copy = std::string(getenv("TEMP")) + "\\uninstall-copy.exe";
-    EXPECT_TRUE(CopyFileA((kFolder + "uninstall.exe").c_str(), copy.c_str(), FALSE));
-    const ProgramRun run = RunToEnd("\"" + copy + "\" /S _?=" + kLocation);
-    DeleteFileA(copy.c_str());
-    return run;
   }
 };
 
@@ -103,7 +97,12 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   std::ofstream(UserListFile(), std::ios::binary) << "127.0.0.1:8003- User's copy<br />";
   {  // the settings may not be written: the proxy stays on, so everything stays, and the exit code says so
     testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
-    const ProgramRun run = RunUninstallerCopy();
+    // The silent uninstaller's own exit code, from a copy run for the installation as NSIS documents it:
+    // the uninstaller proper hands over to such a copy and ends at once.
+    const std::string copy = std::string(getenv("TEMP")) + "\\uninstall-copy.exe";
+    EXPECT_TRUE(CopyFileA((kFolder + "uninstall.exe").c_str(), copy.c_str(), FALSE));
+    const ProgramRun run = RunToEnd("\"" + copy + "\" /S _?=" + kLocation);
+    DeleteFileA(copy.c_str());
     EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windows.empty()) << run.exitCode;
     EXPECT_TRUE(Uninstalled());
   }
@@ -180,16 +179,13 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsTh
 // back: the calls succeed, and the installation there works and goes); someone else's is refused.
 TEST_F(InstallerTest, InstallsIntoANewFolderChosenOutsideProgramFilesOnly) {
   RemoveEarlierInstallation();
-  const auto setup = [](const std::string& folder) {
-    return RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S /D=" + folder);
-  };
   CreateDirectoryA("C:\\Tools", nullptr);
   std::ofstream("C:\\Tools\\notes.txt") << "the user's";
-  ProgramRun run = setup("C:\\Tools");
+  ProgramRun run = RunSetup("C:\\Tools");
   EXPECT_TRUE(run.ended && run.exitCode != 0) << run.exitCode;
   EXPECT_FALSE(Exists("C:\\Tools\\quillbar.dll") || testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_EQ(ReadBytes("C:\\Tools\\notes.txt"), "the user's");
-  run = setup("C:\\Tools\\Quillmask");
+  run = RunSetup("C:\\Tools\\Quillmask");
   ASSERT_TRUE(run.ended && run.exitCode == 0) << run.exitCode;
   EXPECT_TRUE(Exists("C:\\Tools\\Quillmask\\quillbar.dll") && Exists("C:\\Tools\\Quillmask\\uninstall.exe"));
   EXPECT_TRUE(Uninstalled());
