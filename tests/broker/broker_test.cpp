@@ -29,7 +29,7 @@ class BrokerTest : public testing::Test {
   InstallFolder m_folder{"broker"};
 };
 
-// Runs in turn, each one's exit code saying why it refused, which changed nothing. (Which arguments make
+// Requests run in turn: a refused one's exit code says why, and it changes nothing. (Which arguments make
 // a request and which entries offer a proxy: unit_tests.)
 TEST_F(BrokerTest, SwitchesOnOverAndOffToProxiesOfItsListGivingTheUsersOwnBack) {
   const std::string own = kOwn, off = "  | " + own, on = "127.0.0.1:8001 1 | 127.0.0.1:8001";
