@@ -92,29 +92,27 @@ class ConnectionWriterTest : public testing::Test {
   }
 };
 
-TEST_F(ConnectionWriterTest, WritesTheConnectionsTheDiallingValuesChooseForEveryCombination) {
-  const std::optional<DWORD> values[] = {std::nullopt, 0, 1, 2};
-  for (const auto enable : values) {
-    for (const auto noNet : values) {
-      for (const char* dialUp : {static_cast<const char*>(nullptr), "My ISP"}) {
-        SCOPED_TRACE(testing::Message() << "EnableAutodial " << enable.value_or(99) << ", NoNetAutodial "
-                                        << noNet.value_or(99) << ", DefaultInternet " << (dialUp ? dialUp : "absent"));
-        Configure(enable, noNet, dialUp);
-        g_stored.clear();  // a direct connection's, as WinINet gives none
-        // Only exactly 1 means on; an absent dial-up name is written as an empty one, never as null.
-        Calls once, each, off;
-        for (const std::string& connection : {"'" + std::string(dialUp ? dialUp : "") + "'", std::string("LAN")}) {
-          if (connection == "LAN" ? enable == 1u && noNet != 1u : enable != 1u) continue;
-          once.push_back(connection + " F3 S10.0.0.1:80  Blocal");
-          each.insert(each.end(), {once.back(), "changed", "refresh"});
-          off.push_back(connection + " F1 S B U D0");  // the user's copy given back
-        }
-        for (Calls* calls : {&once, &off}) calls->insert(calls->end(), {"changed", "refresh"});
-        EXPECT_EQ(CallsOf([] { return SetConnectionOptions("10.0.0.1:80 "); }), once);
-        EXPECT_EQ(CallsOf([] { return SetConnectionOptions("10.0.0.1:80 ", ProxySwitch::Over); }), each);
-        EXPECT_EQ(CallsOf(DisableConnectionProxy), off);
-      }
+// Each connection the dialling values choose (which choice they make: unit_tests), in one call each
+// or with a notice after each for a switch-over; an absent dial-up name is written as "", never as none.
+TEST_F(ConnectionWriterTest, WritesTheConnectionsTheDiallingValuesChoose) {
+  const std::optional<DWORD> absent;
+  const struct { std::optional<DWORD> enable, noNet; const char* dialUp; Calls connections; } cases[] = {
+      {absent, absent, "My ISP", {"LAN"}}, {2, 1, "My ISP", {"LAN"}}, {1, absent, "My ISP", {"'My ISP'"}},
+      {1, 0, nullptr, {"''"}}, {1, 1, "My ISP", {"'My ISP'", "LAN"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+    Configure(c.enable, c.noNet, c.dialUp);
+    g_stored.clear();  // a direct connection's, as WinINet gives none
+    Calls once, each, off;
+    for (const std::string& connection : c.connections) {
+      once.push_back(connection + " F3 S10.0.0.1:80  Blocal");
+      each.insert(each.end(), {once.back(), "changed", "refresh"});
+      off.push_back(connection + " F1 S B U D0");  // the user's copy given back
     }
+    for (Calls* calls : {&once, &off}) calls->insert(calls->end(), {"changed", "refresh"});
+    EXPECT_EQ(CallsOf([] { return SetConnectionOptions("10.0.0.1:80 "); }), once);
+    EXPECT_EQ(CallsOf([] { return SetConnectionOptions("10.0.0.1:80 ", ProxySwitch::Over); }), each);
+    EXPECT_EQ(CallsOf(DisableConnectionProxy), off);
   }
 }
 
@@ -124,7 +122,8 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
   const ConnectionOptions cases[] = {
       {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "corp:8080", "*.corp.example;<local>", "", 0},
       {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL, "", "", "http://config.corp.example/proxy.pac", 0},
-      {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, "", "", "", AUTO_PROXY_FLAG_USER_SET | AUTO_PROXY_FLAG_ALWAYS_DETECT}};
+      {PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, "", "", "",
+       AUTO_PROXY_FLAG_USER_SET | AUTO_PROXY_FLAG_ALWAYS_DETECT}};
   Configure(1, 1, "My ISP");  // both connections
   for (const ConnectionOptions& own : cases) {
     SCOPED_TRACE("flags " + std::to_string(own.flags));
@@ -141,19 +140,10 @@ TEST_F(ConnectionWriterTest, SwitchingOffGivesEachConnectionItsUsersOwnOptionsBa
     EXPECT_FALSE(OwnKept()) << "forgotten once given back";
     EXPECT_EQ(SwitchState(), " 0");
   }
-  // Settings the user changed while the toolbar's proxy was on stand.
-  ASSERT_EQ(SetConnectionOptions("10.0.0.1:80"), SwitchResult::Done);
-  const ConnectionOptions changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
-  g_stored["LAN"] = AsStored(changed);
-  ASSERT_EQ(DisableConnectionProxy(), SwitchResult::Done);
-  EXPECT_EQ(g_stored["LAN"], AsStored(changed));
-  EXPECT_NE(g_stored["'My ISP'"], AsStored(changed)) << "given back";
-  EXPECT_FALSE(OwnKept());
 }
 
-// A connection that was not chosen at a switch-off keeps its copy for a later one, which still knows
-// the proxy it holds, and a switch-on meanwhile does not replace it. (Without a copy only the
-// toolbar's proxy goes: see quillstop's tests.)
+// A connection not chosen at a switch-off keeps its copy for a later one, which still knows the proxy it holds,
+// and a switch-on meanwhile does not replace it; settings the user changed while on stand.
 TEST_F(ConnectionWriterTest, SwitchingOffLeavesWhatIsNotTheToolbarsProxy) {
   const ConnectionOptions manual = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "10.20.30.40:3128", "<local>", "", 0};
   const ConnectionOptions dialUpOwn = {PROXY_TYPE_DIRECT, "", "", "", 0};
@@ -167,8 +157,10 @@ TEST_F(ConnectionWriterTest, SwitchingOffLeavesWhatIsNotTheToolbarsProxy) {
   Configure(1, 1, "My ISP");
   ASSERT_EQ(SetConnectionOptions("10.0.0.2:81"), SwitchResult::Done);
   EXPECT_EQ(g_stored["LAN"][INTERNET_PER_CONN_PROXY_SERVER], "10.0.0.2:81");
+  const ConnectionOptions changed = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "home:3128", "", "", 0};
+  g_stored["LAN"] = AsStored(changed);
   ASSERT_EQ(DisableConnectionProxy(), SwitchResult::Done);
-  EXPECT_EQ(g_stored["LAN"], AsStored(manual));
+  EXPECT_EQ(g_stored["LAN"], AsStored(changed));
   EXPECT_EQ(g_stored["'My ISP'"], AsStored(dialUpOwn));
   EXPECT_FALSE(OwnKept());
 }
@@ -216,7 +208,8 @@ TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneZeroLeak
   SynDroppingListener dropping;  // unavailable once the bound has passed
   const struct { const char* host; unsigned int port; bool reachable; } cases[] = {
       {"127.0.0.1", proxy.Port(), true}, {"localhost", proxy.Port() + 3u * 65536u, true},  // low 16 bits
-      {"127.0.0.1", ClosedLoopbackPort(), false}, {"no-such-host.invalid", 80, false}, {"127.0.0.1", dropping.Port(), false}};
+      {"127.0.0.1", ClosedLoopbackPort(), false}, {"no-such-host.invalid", 80, false},
+      {"127.0.0.1", dropping.Port(), false}};
   HANDLE before = nullptr;
   for (int round = 0; round < 3; ++round) {
     if (round == 1) before = NextHandleValue();  // after a first round: WinSock's first start keeps some

@@ -1,7 +1,5 @@
-// This build's installer run for real in the tests' own prefix (64-bit Windows, for both), each step
-// checked where Windows keeps what it changed: files, registry, the proxy, the addresses opened. The
-// 32-bit installer's tests, a 32-bit program, see the 32-bit registry view and "Program Files (x86)"
-// as the 32-bit browser does.
+// This build's installer run for real in the tests' own prefix (64-bit Windows, for both). The 32-bit
+// installer's tests, a 32-bit program, see the 32-bit registry view and "Program Files (x86)" as its browser does.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <fstream>
@@ -16,7 +14,8 @@ constexpr char kToolbarKey[] = "Software\\Microsoft\\Internet Explorer\\Toolbar"
 constexpr char kProgId[] = "quillbar.quillbarBand";
 constexpr char kElevationPolicyKey[] =
     "Software\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{E72D6036-BC7E-47CA-9383-A032C7306450}";
-const std::string kFolder = std::string(getenv("ProgramFiles")) + "\\Quillmask\\";  // where it installs
+const std::string kLocation = std::string(getenv("ProgramFiles")) + "\\Quillmask", kFolder = kLocation + "\\";
+constexpr const char* kFiles[] = {"quillbar.dll", "quillstop.exe", "quillbroker.exe", "uninstall.exe"};
 #ifdef _WIN64
 constexpr char kDisplayName[] = "Quillmask (64-bit)";
 #else
@@ -27,67 +26,64 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 std::string String(HKEY root, const std::string& key, const char* name = "") {
   return testreg::GetString(root, key.c_str(), name).value_or("<none>");
 }
+std::string Machine(const std::string& key, const char* name) { return String(HKEY_LOCAL_MACHINE, key, name); }
+std::string BandClsid() { return String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID"); }
+bool Uninstalled() { return RunToEnd(Machine(kUninstallKey, "QuietUninstallString")).ended; }
 
 // The tests share a prefix and run in any order: each first installs, over what an earlier one left.
 class InstallerTest : public testing::Test {
  protected:
-  static ProgramRun RunSetup() { return RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S"); }
+  static ProgramRun RunSetup(const std::string& folder = {}) {  // into `folder` if one is given
+    const std::string setup = "\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S";
+    return RunToEnd(folder.empty() ? setup : setup + " /D=" + folder);
+  }
   static void RemoveEarlierInstallation() {
-    ASSERT_TRUE(!testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
-                RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
+    ASSERT_TRUE(!testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Uninstalled());
   }
   static void Install() {
     const ProgramRun run = RunSetup();
     ASSERT_TRUE(run.ended && run.exitCode == 0 && run.windows.empty()) << run.exitCode;
   }
-  // The silent uninstaller's own exit code, from a copy run for the installation as NSIS documents
-  // it: the uninstaller proper hands over to such a copy and ends at once.
-  static ProgramRun RunUninstallerCopy() {
-    const std::string copy = std::string(getenv("TEMP")) + "\\uninstall-copy.exe";
-    EXPECT_TRUE(CopyFileA((kFolder + "uninstall.exe").c_str(), copy.c_str(), FALSE));
-    const ProgramRun run = RunToEnd("\"" + copy + "\" /S _?=" + kFolder.substr(0, kFolder.size() - 1));
-    DeleteFileA(copy.c_str());
-    return run;
-  }
 };
 
 TEST_F(InstallerTest, InstallsTheBandAndInstallingAgainKeepsItsListAndSettings) {
   Install();
-  for (const char* file : {"quillbar.dll", "quillstop.exe", "quillbroker.exe", "uninstall.exe"})  // the build's signed files
+  for (const char* file : kFiles)  // the build's signed files
     EXPECT_TRUE(Exists(kFolder + file) && ReadBytes(kFolder + file) == ReadBytes(PathBesideProgram(file))) << file;
-  const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID"), server = "CLSID\\" + clsid + "\\InprocServer32";
-  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str()) + String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CurVer") +
+  const std::string clsid = BandClsid(), server = "CLSID\\" + clsid + "\\InprocServer32";
+  EXPECT_EQ(Machine(kToolbarKey, clsid.c_str()) + String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CurVer") +
                 String(HKEY_CLASSES_ROOT, server) + String(HKEY_CLASSES_ROOT, server, "ThreadingModel"),
             "Quillmask" + std::string(kProgId) + ".1" + kFolder + "quillbar.dll" + "Apartment") << "registered";
   const std::string uninstaller = "\"" + kFolder + "uninstall.exe\"";
   const std::pair<const char*, std::string> entry[] = {{"DisplayName", kDisplayName},
       {"DisplayVersion", QUILLMASK_VERSION_TEXT}, {"Publisher", "Quillmask"}, {"UninstallString", uninstaller},
-      {"DisplayIcon", kFolder + "quillstop.exe,0"}, {"InstallLocation", kFolder.substr(0, kFolder.size() - 1)},
+      {"DisplayIcon", kFolder + "quillstop.exe,0"}, {"InstallLocation", kLocation},
       {"QuietUninstallString", uninstaller + " /S"}};
-  for (const auto& [name, value] : entry) EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kUninstallKey, name), value) << name;
-  for (const char* name : {"NoModify", "NoRepair"})
-    EXPECT_EQ(testreg::GetDword(HKEY_LOCAL_MACHINE, kUninstallKey, name), 1u) << name;
-  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kElevationPolicyKey, "AppName") + " " + String(HKEY_LOCAL_MACHINE, kElevationPolicyKey, "AppPath") +
-                " " + std::to_string(testreg::GetDword(HKEY_LOCAL_MACHINE, kElevationPolicyKey, "Policy").value_or(0)),
-            "quillbroker.exe " + kFolder.substr(0, kFolder.size() - 1) + " 3") << "the broker starts at medium integrity";
-  const DWORD kb = testreg::GetDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize").value_or(0);
+  for (const auto& [name, value] : entry) EXPECT_EQ(Machine(kUninstallKey, name), value) << name;
+  const auto number = [](const char* key, const char* name) {
+    return std::to_string(testreg::GetDword(HKEY_LOCAL_MACHINE, key, name).value_or(0)) + " ";
+  };
+  EXPECT_EQ(Machine(kElevationPolicyKey, "AppName") + " " + Machine(kElevationPolicyKey, "AppPath") + " " +
+                number(kElevationPolicyKey, "Policy"), "quillbroker.exe " + kLocation + " 3 ") << "at medium integrity";
+  EXPECT_EQ(number(kUninstallKey, "NoModify") + number(kUninstallKey, "NoRepair"), "1 1 ");
+  const DWORD kb = std::stoul(number(kUninstallKey, "EstimatedSize"));
   EXPECT_TRUE(kb > 1000 && kb < 100000) << kb << " KB";
 
   std::ofstream(kFolder + "sortedproxylist.txt", std::ios::binary) << "127.0.0.1:8002- Kept<br />";
-  testreg::SetString(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid + "\\Stale").c_str(), "", "from an older version");
+  const std::string stale = "CLSID\\" + clsid + "\\Stale";
+  testreg::SetString(HKEY_CLASSES_ROOT, stale.c_str(), "", "from an older version");
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP", "127.0.0.1 [Local IP]");
   testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy", 0);
   Install();
   EXPECT_EQ(ReadBytes(kFolder + "sortedproxylist.txt"), "127.0.0.1:8002- Kept<br />");
-  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kSettingsKey, "LocalIP"), "127.0.0.1 [Local IP]");
-  EXPECT_EQ(testreg::GetDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateProxy"), 0u);
-  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath"), kFolder);
-  EXPECT_FALSE(testreg::KeyExists(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid + "\\Stale").c_str())) << "the class key is made anew";
+  EXPECT_EQ(Machine(kSettingsKey, "LocalIP") + Machine(kSettingsKey, "AppPath") + Stored(kSettingsKey, "UpdateProxy"),
+            "127.0.0.1 [Local IP]" + kFolder + "0");
+  EXPECT_FALSE(testreg::KeyExists(HKEY_CLASSES_ROOT, stale.c_str())) << "the class key is made anew";
 }
 
 TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsItsOwn) {
   Install();
-  const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID");
+  const std::string clsid = BandClsid();
   const std::string libid = String(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\TypeLib");
   EXPECT_TRUE(testreg::KeyExists(HKEY_CLASSES_ROOT, ("TypeLib\\" + libid).c_str())) << "the type library registered";
   const char kOther[] = "{0A1B2C3D-4E5F-4061-8273-94A5B6C7D8E9}";  // another toolbar's
@@ -95,41 +91,44 @@ TEST_F(InstallerTest, SilentUninstallGivesTheUsersProxyBackAndRemovesOnlyWhatIsI
   testreg::SetString(HKEY_CURRENT_USER, "Software\\Quillmask Notes", "Kept", "yes");
   testreg::SetString(HKEY_CURRENT_USER, kInternetSettings, "ProxyOverride", "<local>");
   testreg::SetString(HKEY_CURRENT_USER, kLowIntegritySettingsKey, "ActiveIP", "");
-  // The user's own proxy, then Quillmask's switched on as the toolbar does it.
   StartLanConnection("127.0.0.1:3128");
   ASSERT_EQ(SetConnectionOptions("127.0.0.1:9999"), SwitchResult::Done);
   CreateDirectoryA(UserCopyFolder().c_str(), nullptr);  // the band's copy, when the folder was read-only
   std::ofstream(UserListFile(), std::ios::binary) << "127.0.0.1:8003- User's copy<br />";
   {  // the settings may not be written: the proxy stays on, so everything stays, and the exit code says so
     testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, kInternetSettings);
-    const ProgramRun run = RunUninstallerCopy();
+    // The silent uninstaller's own exit code, from a copy run for the installation as NSIS documents it:
+    // the uninstaller proper hands over to such a copy and ends at once.
+    const std::string copy = std::string(getenv("TEMP")) + "\\uninstall-copy.exe";
+    EXPECT_TRUE(CopyFileA((kFolder + "uninstall.exe").c_str(), copy.c_str(), FALSE));
+    const ProgramRun run = RunToEnd("\"" + copy + "\" /S _?=" + kLocation);
+    DeleteFileA(copy.c_str());
     EXPECT_TRUE(run.ended && run.exitCode != 0 && run.windows.empty()) << run.exitCode;
-    EXPECT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
+    EXPECT_TRUE(Uninstalled());
   }
   EXPECT_EQ(ProxyInUse(), "127.0.0.1:9999");
   EXPECT_TRUE(Exists(kFolder + "quillbar.dll") && Exists(kFolder + "uninstall.exe") && Exists(UserListFile()));
-  EXPECT_EQ(String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID") + String(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP") +
-                String(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), clsid + "127.0.0.1:9999" + kDisplayName) << "nothing removed";
+  EXPECT_EQ(BandClsid() + Stored(kSettingsKey, "ActiveIP") + Machine(kUninstallKey, "DisplayName"),
+            clsid + "127.0.0.1:9999" + kDisplayName) << "nothing removed";
 
-  const ProgramRun run = RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
+  const ProgramRun run = RunToEnd(Machine(kUninstallKey, "QuietUninstallString"));
   EXPECT_TRUE(run.ended && run.windows.empty()) << "a silent uninstall waits for nobody, asks nothing";
   EXPECT_EQ(ProxyInUse(), "127.0.0.1:3128");
   EXPECT_FALSE(Exists(kFolder) || Exists(UserCopyFolder()));
-  for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{{HKEY_LOCAL_MACHINE, kSettingsKey},
-           {HKEY_CURRENT_USER, kSettingsKey}, {HKEY_CURRENT_USER, kLowIntegritySettingsKey},
-           {HKEY_LOCAL_MACHINE, kUninstallKey}, {HKEY_LOCAL_MACHINE, kElevationPolicyKey}, {HKEY_CLASSES_ROOT, "CLSID\\" + clsid}, {HKEY_CLASSES_ROOT, kProgId},
-           {HKEY_CLASSES_ROOT, std::string(kProgId) + ".1"}, {HKEY_CLASSES_ROOT, "TypeLib\\" + libid}}) {
-    EXPECT_FALSE(testreg::KeyExists(root, key.c_str())) << key;
-  }
-  EXPECT_TRUE(testreg::KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{00000300-0000-0000-C000-000000000046}")) << "others' classes";
-  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str()) + String(HKEY_LOCAL_MACHINE, kToolbarKey, kOther) +
+  const std::pair<HKEY, std::string> removed[] = {{HKEY_LOCAL_MACHINE, kSettingsKey}, {HKEY_CURRENT_USER, kSettingsKey},
+      {HKEY_CURRENT_USER, kLowIntegritySettingsKey}, {HKEY_LOCAL_MACHINE, kUninstallKey},
+      {HKEY_LOCAL_MACHINE, kElevationPolicyKey}, {HKEY_CLASSES_ROOT, "CLSID\\" + clsid}, {HKEY_CLASSES_ROOT, kProgId},
+      {HKEY_CLASSES_ROOT, std::string(kProgId) + ".1"}, {HKEY_CLASSES_ROOT, "TypeLib\\" + libid}};
+  for (const auto& [root, key] : removed) EXPECT_FALSE(testreg::KeyExists(root, key.c_str())) << key;
+  const char kOthersClass[] = "CLSID\\{00000300-0000-0000-C000-000000000046}";
+  EXPECT_TRUE(testreg::KeyExists(HKEY_CLASSES_ROOT, kOthersClass)) << "others' classes";
+  EXPECT_EQ(Machine(kToolbarKey, clsid.c_str()) + Machine(kToolbarKey, kOther) +
                 String(HKEY_CURRENT_USER, "Software\\Quillmask Notes", "Kept") +
                 String(HKEY_CURRENT_USER, kInternetSettings, "ProxyOverride"),
             "<none>Other toolbaryes<local>");
 }
 
-// The uninstaller's pages are answered as a person does; quillstop asks its question, and "Yes"
-// opens the poll page once.
+// The uninstaller's pages and quillstop's question answered as a person does: "Yes" opens the poll page once.
 TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   Install();
   RecordOpenedAddresses();
@@ -150,8 +149,7 @@ TEST_F(InstallerTest, InteractiveUninstallAsksTheQuestionOfQuillstop) {
   EXPECT_EQ(OpenedAddresses(), std::vector<std::string>{"http://" QUILLMASK_POLL_HOST "/quillmask/poll.html"});
 }
 
-// The band cannot write its toolbar value (the toolbar list is locked): a first installation fails by its
-// exit code leaving nothing; an upgrade fails so too, keeping the installation it found registered and working.
+// With the toolbar list locked the band cannot write its value there; an upgrade keeps what it found working.
 TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsThePreviousInstallation) {
   const auto failingSetup = [] {
     testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kToolbarKey);
@@ -166,10 +164,8 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsTh
 
   Install();
   failingSetup();
-  for (const char* file : {"quillbar.dll", "quillstop.exe", "quillbroker.exe", "uninstall.exe"}) {
-    EXPECT_TRUE(Exists(kFolder + file) && !Exists(kFolder + file + ".old")) << file;
-  }
-  EXPECT_EQ(String(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation") + "\\", kFolder);
+  for (const char* file : kFiles) EXPECT_TRUE(Exists(kFolder + file) && !Exists(kFolder + file + ".old")) << file;
+  EXPECT_EQ(Machine(kUninstallKey, "InstallLocation"), kLocation);
   {
     BrowserWindow browser;
     CLSID clsid = {};
@@ -183,55 +179,50 @@ TEST_F(InstallerTest, AFailedRegistrationInstallsNothingAndAFailedUpgradeKeepsTh
 // back: the calls succeed, and the installation there works and goes); someone else's is refused.
 TEST_F(InstallerTest, InstallsIntoANewFolderChosenOutsideProgramFilesOnly) {
   RemoveEarlierInstallation();
-  const auto setup = [](const std::string& folder) {
-    return RunToEnd("\"" + WindowsPathFromUnix(QUILLMASK_INSTALLER) + "\" /S /D=" + folder);
-  };
   CreateDirectoryA("C:\\Tools", nullptr);
   std::ofstream("C:\\Tools\\notes.txt") << "the user's";
-  ProgramRun run = setup("C:\\Tools");
+  ProgramRun run = RunSetup("C:\\Tools");
   EXPECT_TRUE(run.ended && run.exitCode != 0) << run.exitCode;
   EXPECT_FALSE(Exists("C:\\Tools\\quillbar.dll") || testreg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_EQ(ReadBytes("C:\\Tools\\notes.txt"), "the user's");
-  run = setup("C:\\Tools\\Quillmask");
+  run = RunSetup("C:\\Tools\\Quillmask");
   ASSERT_TRUE(run.ended && run.exitCode == 0) << run.exitCode;
   EXPECT_TRUE(Exists("C:\\Tools\\Quillmask\\quillbar.dll") && Exists("C:\\Tools\\Quillmask\\uninstall.exe"));
-  EXPECT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
+  EXPECT_TRUE(Uninstalled());
   EXPECT_FALSE(Exists("C:\\Tools\\Quillmask"));
 }
 
 #ifndef _WIN64
-// Whether `name` is a value of HKEY_LOCAL_MACHINE\`key` in one registry view of 64-bit Windows
-// (KEY_WOW64_32KEY or KEY_WOW64_64KEY), whichever view this program has.
-bool InView(REGSAM view, const std::string& key, const char* name) {
+// Whether `name` is a value of HKEY_LOCAL_MACHINE\`key` in one registry view (KEY_WOW64_32KEY or _64KEY).
+bool InView(REGSAM view, const std::string& key, const std::string& name) {
   HKEY opened;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return false;
-  const bool found = RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  const bool found = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
   RegCloseKey(opened);
   return found;
 }
 
-// On 64-bit Windows the 32-bit installer is the 32-bit browser's: its files go to "Program Files (x86)",
-// and all it registers (the band, its toolbar value, the broker's policy, the uninstall entry, AppPath)
-// to the 32-bit view, none to the 64-bit browser's; its uninstaller takes them out of that view.
+// All the 32-bit installer registers (the band, its toolbar value, the broker's policy, the uninstall entry,
+// AppPath) goes to the 32-bit view, none to the 64-bit browser's; its uninstaller takes them out of that view.
 TEST_F(InstallerTest, OnSixtyFourBitWindowsInstallsForThe32BitBrowserOnly) {
   BOOL wow64 = FALSE;
   ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64) << "runs on 64-bit Windows";
   Install();
   EXPECT_EQ(kFolder, std::string(getenv("ProgramFiles(x86)")) + "\\Quillmask\\");
   EXPECT_FALSE(Exists(std::string(getenv("ProgramW6432")) + "\\Quillmask"));
-  const std::string clsid = String(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID");
+  const std::string clsid = BandClsid();
   const std::pair<std::string, std::string> values[] = {{kSettingsKey, "AppPath"}, {kToolbarKey, clsid},
       {kElevationPolicyKey, "AppPath"}, {kUninstallKey, "UninstallString"},
       {"Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32", ""}};
   for (const auto& [key, name] : values) {
-    EXPECT_EQ(std::to_string(InView(KEY_WOW64_32KEY, key, name.c_str())) + std::to_string(InView(KEY_WOW64_64KEY, key, name.c_str())),
+    EXPECT_EQ(std::to_string(InView(KEY_WOW64_32KEY, key, name) * 10 + InView(KEY_WOW64_64KEY, key, name)),
               "10") << key << " " << name << ": in the 32-bit view, not in the 64-bit one";
   }
   const std::string toolbarKey64 = std::string("Software\\WOW6432Node\\") + (kToolbarKey + sizeof("Software\\") - 1);
-  EXPECT_TRUE(InView(KEY_WOW64_64KEY, toolbarKey64, clsid.c_str())) << "the 64-bit view shows it under " << toolbarKey64;
+  EXPECT_TRUE(InView(KEY_WOW64_64KEY, toolbarKey64, clsid)) << "the 64-bit view shows it under " << toolbarKey64;
 
-  EXPECT_TRUE(RunToEnd(String(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")).ended);
-  for (const auto& [key, name] : values) EXPECT_FALSE(InView(KEY_WOW64_32KEY, key, name.c_str())) << key << " " << name;
+  EXPECT_TRUE(Uninstalled());
+  for (const auto& [key, name] : values) EXPECT_FALSE(InView(KEY_WOW64_32KEY, key, name)) << key << " " << name;
   EXPECT_FALSE(Exists(kFolder));
 }
 #endif

@@ -36,7 +36,7 @@ class ResetProgramTest : public testing::Test {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return;
       }
-      m_shown.push_back(std::string(RunsElevated(box) ? "question" : "question unelevated") + ", proxy " + ProxyInUse());
+      m_shown.push_back((RunsElevated(box) ? "question" : "question unelevated") + (", proxy " + ProxyInUse()));
       EXPECT_TRUE(FindWindowExA(box, nullptr, "Static", "Would you like to help us improve our product by "
                                                         "participating in a short online pool?"));
       EXPECT_EQ(TextOf(yes) + "/" + TextOf(GetDlgItem(box, IDCANCEL)), "Yes/No");
@@ -50,17 +50,15 @@ class ResetProgramTest : public testing::Test {
   std::vector<std::string> m_shown;
 };
 
-// Each run switches the proxy off again and ends with 0, then asks unless given exactly "/S" (as the
-// silent uninstaller does): near misses of it ask as no argument does. Only "Yes" opens the poll page.
-// Run elevated beneath an unelevated desktop shell, the desktop's user is asked (and any page opens
-// in their browser).
+// It asks unless given exactly "/S" (as the silent uninstaller does): near misses ask as no argument does.
+// Run elevated beneath an unelevated desktop shell, it asks the desktop's user (and opens the page for them).
 TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) {
   const std::vector<std::string> asks = {"question, proxy direct"}, silent;
+  const Answer no = {IDCANCEL, BM_CLICK, 0}, yes = {IDOK, BM_CLICK, 0};
   const std::tuple<const char*, Answer, std::vector<std::string>, bool> runs[] = {
-      {"/S", {}, silent, false},                             {"", {IDCANCEL, BM_CLICK, 0}, asks, false},  // No
-      {"/s", {IDOK, WM_KEYDOWN, VK_ESCAPE}, asks, false},   {"/S /S", {0, WM_SYSCOMMAND, SC_CLOSE}, asks, false},
-      {"", {IDOK, BM_CLICK, 0}, asks, false},                                                              // Yes
-      {"/S", {}, silent, true},                              {"", {IDOK, BM_CLICK, 0}, {"question unelevated, proxy direct"}, true}};
+      {"/S", {}, silent, false}, {"", no, asks, false}, {"/s", {IDOK, WM_KEYDOWN, VK_ESCAPE}, asks, false},
+      {"/S /S", {0, WM_SYSCOMMAND, SC_CLOSE}, asks, false}, {"", yes, asks, false},
+      {"/S", {}, silent, true}, {"", yes, {"question unelevated, proxy direct"}, true}};
   for (const auto& [arguments, answer, shown, underShell] : runs) {
     SCOPED_TRACE(std::string(arguments) + (underShell ? " beneath the desktop's shell" : ""));
     ASSERT_EQ(SetConnectionOptions("127.0.0.1:3128"), SwitchResult::Done);
@@ -75,10 +73,8 @@ TEST_F(ResetProgramTest, SwitchesTheProxyOffThenAsksAndOnlyYesOpensThePollPage) 
   EXPECT_EQ(OpenedAddresses(), std::vector<std::string>(2, "http://" QUILLMASK_POLL_HOST "/quillmask/poll.html"));
 }
 
-// The user's own proxy, kept when the toolbar switched its own on, is what quillstop gives back.
-// Where it may not write the settings, or another switch holds the lock throughout, it says so (when
-// someone is there to see it), asks nothing and ends with 1, for the uninstaller to keep the toolbar;
-// so too when run for the desktop's user.
+// Where it may not write the settings, or another switch holds the lock throughout, it says so (when someone
+// is there to see it), asks nothing and ends with 1, for the uninstaller to keep the toolbar.
 TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   StartLanConnection("127.0.0.1:3128");
   ASSERT_EQ(SetConnectionOptions("127.0.0.1:9999"), SwitchResult::Done);
@@ -102,8 +98,7 @@ TEST_F(ResetProgramTest, GivesTheUsersOwnProxyBackOrSaysItCannot) {
   EXPECT_EQ(m_shown, std::vector<std::string>{"question, proxy 127.0.0.1:3128"});
 }
 
-// Without a copy kept (an earlier version kept none), only the toolbar's own proxy is switched off;
-// a proxy that is not the toolbar's is no failure.
+// Without a copy kept (an earlier version kept none): a proxy that is not the toolbar's is no failure.
 TEST_F(ResetProgramTest, WithoutACopyLeavesAProxyThatIsNotTheToolbars) {
   for (const char* active : {"", "127.0.0.1:9999", "127.0.0.1:3128"}) {
     ClearUserState();
@@ -115,16 +110,9 @@ TEST_F(ResetProgramTest, WithoutACopyLeavesAProxyThatIsNotTheToolbars) {
   }
 }
 
-// Wine answers WM_GETICON from another process with nothing, so the icon is looked for in the file.
-TEST(ResetProgramResourcesTest, CarriesItsIconAndProductName) {
+// Wine answers WM_GETICON from another process with nothing, so the dialog's icon is looked for in the file.
+TEST(ResetProgramResourcesTest, CarriesTheIconOfItsDialog) {
   HICON icon = nullptr;
-  EXPECT_EQ(ExtractIconExA(kProgram.c_str(), -128, &icon, nullptr, 1), 1u) << "the dialog's icon, group 128";
+  EXPECT_EQ(ExtractIconExA(kProgram.c_str(), -128, &icon, nullptr, 1), 1u) << "group 128";
   DestroyIcon(icon);
-  std::vector<char> version(GetFileVersionInfoSizeA(kProgram.c_str(), nullptr));
-  char* product = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(GetFileVersionInfoA(kProgram.c_str(), 0, version.size(), version.data()) &&
-              VerQueryValueA(version.data(), "\\StringFileInfo\\040904b0\\ProductName",
-                             reinterpret_cast<void**>(&product), &length));
-  EXPECT_STREQ(product, "Quillmask");
 }

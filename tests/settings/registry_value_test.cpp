@@ -14,7 +14,7 @@ class RegistryValueTest : public testing::Test {
     for (const char* key : {kKey, kLowKey}) testreg::DeleteKey(HKEY_CURRENT_USER, key);
     testreg::DeleteKey(HKEY_LOCAL_MACHINE, kKey);
   }
-  static std::optional<DWORD> Stored(HKEY root, const char* key = kKey) { return testreg::GetDword(root, key, "Number"); }
+  static std::optional<DWORD> Stored(HKEY root) { return testreg::GetDword(root, kKey, "Number"); }
 };
 
 TEST_F(RegistryValueTest, ReadsAValueOfItsOwnTypeWithinItsBytesElseTheDefault) {
@@ -24,7 +24,7 @@ TEST_F(RegistryValueTest, ReadsAValueOfItsOwnTypeWithinItsBytesElseTheDefault) {
       {REG_EXPAND_SZ, {"%TEMP%\\q", 9}, "%TEMP%\\q", 7}, {REG_DWORD, {"abc", 4}, "fallback", 0x00636261},
       {REG_DWORD, "\x01\x02", "fallback", 7}, {REG_BINARY, "\x01\x02\x03\x04", "fallback", 7}};
   for (const auto& c : cases) {
-    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, "Number", c.type, c.bytes.data(), c.bytes.size()), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, "Number", c.type, c.bytes.data(), c.bytes.size()), 0);
     EXPECT_EQ(RegistryString(kNumber, "fallback").Read() + " " + std::to_string(RegistryDword(kNumber, 7).Read()),
               c.text + " " + std::to_string(c.number)) << "type " << c.type << ", " << c.bytes.size() << " bytes";
   }

@@ -28,15 +28,12 @@ inline ProgramRun RunToEnd(std::string commandLine, const std::function<void(con
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   EXPECT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                             &startup, &process) && AssignProcessToJobObject(job, process.hProcess))
-      << commandLine;
+                             &startup, &process) && AssignProcessToJobObject(job, process.hProcess)) << commandLine;
   ResumeThread(process.hThread);
   for (int i = 0; i < 1200 && !run.ended; ++i) {
     Sleep(50);
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-      if (IsWindowVisible(window) && seen.insert(window).second) {
-        run.windows.push_back(window);
-      }
+      if (IsWindowVisible(window) && seen.insert(window).second) run.windows.push_back(window);
     }
     if (whileRunning) whileRunning(run);
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts = {};
@@ -77,8 +74,10 @@ class DesktopShell {
     startup.cb = sizeof(startup);
     EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own) &&
                 GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size) &&
-                DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary) &&
-                CreateProcessAsUserA(primary, nullptr, program, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process));
+                DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
+                                 &primary) &&
+                CreateProcessAsUserA(primary, nullptr, program, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                     &m_process));
     for (HANDLE handle : {own, linked.LinkedToken, primary, m_process.hThread}) CloseHandle(handle);
     for (int i = 0; i < 200 && !GetShellWindow(); ++i, Sleep(50)) {
       for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
@@ -90,7 +89,9 @@ class DesktopShell {
     EXPECT_TRUE(GetShellWindow() && !RunsElevated(GetShellWindow())) << "an unelevated shell";
   }
   ~DesktopShell() {
-    TerminateProcess(m_process.hProcess, 0), WaitForSingleObject(m_process.hProcess, 10000), CloseHandle(m_process.hProcess);
+    TerminateProcess(m_process.hProcess, 0);
+    WaitForSingleObject(m_process.hProcess, 10000);
+    CloseHandle(m_process.hProcess);
   }
 
  private:
