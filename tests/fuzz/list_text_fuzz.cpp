@@ -10,13 +10,9 @@
 #include "tests/fuzz/fuzz_check.h"
 #include "proxylist/proxy_choice.h"
 
-namespace {
-
-bool EndsWith(std::string_view text, std::string_view end) {
+static bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

@@ -272,11 +272,10 @@ TEST_F(ProxyListLoaderTest, FailedRefreshKeepsTheListAndIsTriedAgainOnlyOnceTheI
 
 TEST_F(ProxyListLoaderTest, ARefreshHandedDownTakesTheDownloadsPlaceAndTheBoxShowsWhatItStored) {
   TestHttpServer server({"9.9.9.9:1- never<br />"});
-  static std::string listFile, stored;  // where a refresh of a caller that may not store the list puts what
+  // The refresh of a caller that may not store the list: it writes `stored` as the list, or none came.
+  static std::string listFile, stored;
   listFile = m_folder.ListFile();
-  const DelegatedRefresh storeElsewhere = [] {
-    return !stored.empty() && std::ofstream(listFile, std::ios::binary) << stored;  // none came when empty
-  };
+  const DelegatedRefresh storeElsewhere = [] { return !stored.empty() && std::ofstream(listFile) << stored; };
   const struct { const char* stored; Items shown; DWORD request; } cases[] = {
       {"", {"127.0.0.1:9- Nowhere"}, 1},  // none came: the old list, and the request stands
       {"c:3- Z<br />", {"c:3- Z"}, 0}};

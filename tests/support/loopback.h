@@ -2,7 +2,6 @@
 #pragma once
 #include <winsock2.h>
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <string>
@@ -88,11 +87,10 @@ class TestHttpServer : public LoopbackListener {
       m_requests += request.find("\r\n\r\n") != std::string::npos;
       Pause(pace == Pace::Silent ? INT_MAX : 0);
       while (pace == Pace::Held && !m_released && !m_stopping) Sleep(10);
-      const size_t step = pace == Pace::Trickle ? 1 : answer.size();
-      for (size_t sent = 0; sent < answer.size() && !m_stopping; Pause(pace == Pace::Trickle ? 1000 : 0)) {
-        const int done = send(client, &answer[sent], static_cast<int>(std::min(step, answer.size() - sent)), 0);
-        if (done <= 0) break;
-        sent += done;
+      const int step = pace == Pace::Trickle ? 1 : static_cast<int>(answer.size());  // a blocking send sends all
+      for (size_t sent = 0; sent < answer.size() && !m_stopping && send(client, &answer[sent], step, 0) == step;) {
+        sent += step;
+        Pause(pace == Pace::Trickle ? 1000 : 0);
       }
       while (pace == Pace::Endless && !m_stopping && send(client, body.data(), static_cast<int>(body.size()), 0) > 0) {
         Pause(20);
