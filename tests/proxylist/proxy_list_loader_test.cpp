@@ -3,6 +3,7 @@
 #include "proxylist/proxy_list_loader.h"
 #include <wininet.h>
 #include <gtest/gtest.h>
+#include <condition_variable>
 #include <fstream>
 #include <future>
 #include <mutex>
@@ -23,11 +24,13 @@ struct HandleUse {
   std::string misuses;
 } g_use;
 std::mutex g_useLock;
+std::condition_variable g_useChanged;
 HINTERNET Noted(HINTERNET h, bool closes = false) {
   const std::lock_guard<std::mutex> lock(g_useLock);
   g_use.threads.insert(GetCurrentThreadId());
   if (g_use.closed.count(h)) g_use.misuses += "used after its close; ";
   if (closes) g_use.closed.insert(h);
+  g_useChanged.notify_all();
   return h;
 }
 BOOL WINAPI NotedPoll(HINTERNET h, LPDWORD a, DWORD b, DWORD_PTR c) {
@@ -38,12 +41,8 @@ BOOL WINAPI NotedClose(HINTERNET h) { return InternetCloseHandle(Noted(h, true))
 
 // Once the download's three handles are closed (or 30 s passed): how it misused them, if it did.
 std::string HandleMisuses(DWORD waiter) {
-  const auto closed = [] {
-    const std::lock_guard<std::mutex> lock(g_useLock);
-    return g_use.closed.size();
-  };
-  for (int wait = 0; wait < 600 && closed() < 3; ++wait) Sleep(50);
-  const std::lock_guard<std::mutex> lock(g_useLock);
+  std::unique_lock<std::mutex> lock(g_useLock);
+  g_useChanged.wait_for(lock, std::chrono::seconds(30), [] { return g_use.closed.size() >= 3; });
   const bool ownThread = g_use.threads.size() == 1 && !g_use.threads.count(waiter);
   const std::string misuses = g_use.misuses + (ownThread ? "" : "used on another thread; ");
   const size_t closes = g_use.closed.size();
