@@ -4,7 +4,6 @@
 #include <sstream>
 #include "connection/connection_proxy.h"
 #include "tests/support/list_loading.h"
-#include "tests/support/loopback.h"
 
 constexpr char kListPath[] = "/services/nimbus/proxy/sortedproxylist.txt";
 constexpr char kServedList[] = "10.8.0.1:3128- Over TLS<br />10.8.0.2:8080- Over TLS too<br />";

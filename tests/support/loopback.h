@@ -3,7 +3,6 @@
 #include <winsock2.h>
 #include <gtest/gtest.h>
 #include <atomic>
-#include <climits>
 #include <string>
 #include <thread>
 #include "loopback/listening_socket.h"
@@ -58,10 +57,6 @@ class TestHttpServer : public LoopbackListener {
  private:
   using Pace = Response::Pace;
 
-  void Pause(int ms) const {  // ends early once the server stops
-    for (int slept = 0; slept < ms && !m_stopping; slept += 10) Sleep(10);
-  }
-
   void Serve() {
     const Pace pace = m_response.pace;
     std::string head = "HTTP/1.1 " + m_response.status + "\r\nContent-Type: text/plain\r\n" +
@@ -85,15 +80,14 @@ class TestHttpServer : public LoopbackListener {
         if (!WaitReadable(client, 5000) || (got = recv(client, buffer, sizeof(buffer), 0)) <= 0) break;
       }
       m_requests += request.find("\r\n\r\n") != std::string::npos;
-      Pause(pace == Pace::Silent ? INT_MAX : 0);
-      while (pace == Pace::Held && !m_released && !m_stopping) Sleep(10);
+      while ((pace == Pace::Silent || (pace == Pace::Held && !m_released)) && !m_stopping) Sleep(10);
       const int step = pace == Pace::Trickle ? 1 : static_cast<int>(answer.size());  // a blocking send sends all
       for (size_t sent = 0; sent < answer.size() && !m_stopping && send(client, &answer[sent], step, 0) == step;) {
         sent += step;
-        Pause(pace == Pace::Trickle ? 1000 : 0);
+        for (int wait = 0; pace == Pace::Trickle && wait < 100 && !m_stopping; ++wait) Sleep(10);
       }
       while (pace == Pace::Endless && !m_stopping && send(client, body.data(), static_cast<int>(body.size()), 0) > 0) {
-        Pause(20);
+        Sleep(20);
       }
       shutdown(client, SD_SEND);
       closesocket(client);
