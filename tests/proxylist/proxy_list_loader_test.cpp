@@ -52,7 +52,7 @@ std::string HandleMisuses(DWORD waiter) {
 
 // However the server answers or dawdles: in time, answering what is sent to the waiting thread's
 // windows, caching nothing, and its handles used and closed by the download's own thread alone.
-TEST(FetchProxyListTest, NormalisesAWhole2xxAnswerElseGivesTheEmptyTextInTimeAnsweringWindowsAndCachingNothing) {
+TEST(FetchProxyListTest, GivesAWhole2xxAnswerElseTheEmptyTextInTimeAnsweringWindowsAndCachingNothing) {
   std::string atLimit;  // the largest list
   while (atLimit.size() + 40 <= QUILLMASK_LIST_MAX_BYTES) atLimit += "10.0.0.1:8080- Somewhere far<br />";
   atLimit.insert(0, QUILLMASK_LIST_MAX_BYTES - atLimit.size(), 'x');
