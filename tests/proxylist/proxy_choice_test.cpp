@@ -23,7 +23,8 @@ TEST(CutProxyItemTest, CutsAddressLocationHostAndPort) {
 
 TEST(ProxyChoiceTextTest, ConfirmationNamesTheAddressAndLocation) {
   EXPECT_EQ(ConfirmationText(CutProxyItem("1.2.3.4:80- US")),
-            "Press Ok to start testing selected proxy:\n1.2.3.4:80\nfrom US. This may take a few seconds\nPlease wait...");
+            "Press Ok to start testing selected proxy:\n1.2.3.4:80\nfrom US. This may take a few seconds\n"
+            "Please wait...");
 }
 
 TEST(ProxyChoiceTextTest, StatusLabelShowsTheProxyInUseElseTheLocalAddress) {

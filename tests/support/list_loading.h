@@ -11,7 +11,9 @@ using Items = std::deque<std::string>;
 inline Items LoadItems(const std::string& listAddress, const DownloadLimits& limits = kListDownloadLimits,
                        DelegatedRefresh delegatedRefresh = nullptr) {
   struct Sink final : ProxyItemSink {
-    void Append(const std::vector<std::string_view>& texts) override { items.insert(items.end(), texts.begin(), texts.end()); }
+    void Append(const std::vector<std::string_view>& texts) override {
+      items.insert(items.end(), texts.begin(), texts.end());
+    }
     Items items;
   } sink;
   LoadProxyList(sink, listAddress, limits, delegatedRefresh);

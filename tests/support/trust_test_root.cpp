@@ -9,11 +9,13 @@
 #include <string>
 
 int main(int argc, char** argv) {
-  std::ifstream file(argc == 2 ? argv[1] : "", std::ios::binary);
+  const char* path = argc == 2 ? argv[1] : "";
+  std::ifstream file(path, std::ios::binary);
   const std::string der((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   const HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
-  const bool added = store && CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                                               der.size(), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-  if (!added) std::fprintf(stderr, "trust_test_root: cannot trust %s (error %lu)\n", argc == 2 ? argv[1] : "", GetLastError());
+  const bool added = store && CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
+                                                               reinterpret_cast<const BYTE*>(der.data()), der.size(),
+                                                               CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  if (!added) std::fprintf(stderr, "trust_test_root: cannot trust %s (error %lu)\n", path, GetLastError());
   return store && CertCloseStore(store, 0) && added ? 0 : 1;
 }
