@@ -19,7 +19,8 @@
 #include "tests/support/program_run.h"
 #include "toolbar/toolbar_texts.h"
 
-// A band's site in `window` (may be none), with services or without (no browser behind either), or `broken`.
+// A band's site in `window` (may be none), with services or without (no browser behind them); `broken` answers
+// every query with E_UNEXPECTED.
 struct Site final : IInputObjectSite, IOleWindow, IServiceProvider {
   explicit Site(HWND window, bool services = true, bool broken = false)
       : window(window), services(services), broken(broken) {}
