@@ -255,7 +255,6 @@ TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
   ASSERT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&site)), S_OK);
   const HWND toolBar = WindowOf(band), host = GetParent(toolBar);
   const HWND proxyBox = FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr);
-  EXPECT_TRUE(proxyBox) << "the toolbar, not its host window";
   EXPECT_EQ(GetParent(host), m_frame.m_hWnd);
   EXPECT_FALSE(GetWindowLongPtrA(host, GWL_STYLE) & WS_VISIBLE) << "the host window is never shown";
   EXPECT_EQ(band->ShowDW(TRUE), S_OK);
@@ -488,7 +487,6 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
     if (other.joinable()) other.join();
     EXPECT_EQ(Icons(said), c.said);
     EXPECT_EQ(proxy.AcceptAndSeeClosed(c.tested ? 5000 : 200), c.tested) << "the live proxy tested";
-    EXPECT_FALSE(IsWindow(m_frame.m_hWnd));
     EXPECT_EQ(unloads, std::vector<HRESULT>{S_FALSE}) << "the module stays while its command runs";
     EXPECT_EQ(CanUnloadNow(), S_OK) << "then the band is gone";
     unloads.clear();
