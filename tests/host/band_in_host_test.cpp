@@ -2,10 +2,11 @@
 // and answered message boxes go to its real windows; what it changes is read where the system keeps it.
 #include <windows.h>
 #include <shlguid.h>
+#include <winternl.h>
 #include <gtest/gtest.h>
 #include <atomic>
 #include <future>
-#include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -13,16 +14,16 @@
 #include "connection/connection_proxy.h"
 #include "host/server_registration.h"
 #include "tests/support/browser_window.h"
-#include "tests/support/gui_objects.h"
 #include "tests/support/held_switch_lock.h"
 #include "tests/support/loopback.h"
 #include "tests/support/program_run.h"
 #include "toolbar/toolbar_texts.h"
 
-// A site as the browser gives a band: its window (may be none) and, with `services`, the browser's
-// services (here without a browser). `broken` fails every query with E_UNEXPECTED.
+// A band's site in `window` (may be none), with services or without (no browser behind them); `broken` answers
+// every query with E_UNEXPECTED.
 struct Site final : IInputObjectSite, IOleWindow, IServiceProvider {
-  explicit Site(HWND window, bool services = true, bool broken = false) : window(window), services(services), broken(broken) {}
+  explicit Site(HWND window, bool services = true, bool broken = false)
+      : window(window), services(services), broken(broken) {}
   STDMETHOD(QueryInterface)(REFIID iid, void** ppv) override {
     *ppv = nullptr;
     if (broken) return E_UNEXPECTED;
@@ -33,15 +34,61 @@ struct Site final : IInputObjectSite, IOleWindow, IServiceProvider {
   }
   STDMETHOD_(ULONG, AddRef)() override { return ++refs; }
   STDMETHOD_(ULONG, Release)() override { return --refs; }  // lives on the test's stack
-  STDMETHOD(OnFocusChangeIS)(IUnknown* object, BOOL focus) override { return focusChanges.emplace_back(object, focus), S_OK; }
+  STDMETHOD(OnFocusChangeIS)(IUnknown* band, BOOL on) override { return focused.emplace_back(band, on), S_OK; }
   STDMETHOD(GetWindow)(HWND* phwnd) override { return *phwnd = window, S_OK; }
   STDMETHOD(ContextSensitiveHelp)(BOOL) override { return E_NOTIMPL; }
   STDMETHOD(QueryService)(REFGUID, REFIID, void** ppv) override { return *ppv = nullptr, E_NOINTERFACE; }
   const HWND window;
   const bool services, broken;
   ULONG refs = 1;
-  std::vector<std::pair<IUnknown*, BOOL>> focusChanges;
+  std::vector<std::pair<IUnknown*, BOOL>> focused;  // each focus change the band told
 };
+
+// One entry of Wine's GDI handle table; a free entry has type 0.
+struct GdiHandleEntry { UINT64 object; WORD processId, count, unique; BYTE type, flags; UINT64 user; };
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
+  ++*reinterpret_cast<long*>(counter);
+  return EnumChildWindows(window, CountWindow, counter), TRUE;
+}
+
+// Wine's GetGuiResources answers 0: GDI objects are the used entries of the PEB's GdiSharedHandleTable (Wine's
+// layout), USER objects this thread's windows; handles by type come from the system's table of every process's.
+std::string HeldObjects() {
+  long gdi = 0, user = 0;
+  EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&user));
+  PROCESS_BASIC_INFORMATION process = {};
+  if (!NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof(process), nullptr)) {
+    const char* const at = reinterpret_cast<const char*>(process.PebBaseAddress) + (sizeof(void*) == 8 ? 0xF8 : 0x94);
+    const auto* const entries = *reinterpret_cast<const GdiHandleEntry* const*>(at);
+    for (int i = 0; entries && i < 0x10000; ++i) gdi += entries[i].type != 0;
+  }
+  EXPECT_GT(gdi, 0);
+  std::string held = "GDI objects " + std::to_string(gdi) + ", USER objects " + std::to_string(user) + "; handles ";
+  std::vector<char> table(1 << 22);
+  const auto* const handles = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(table.data());
+  if (NtQuerySystemInformation(SystemHandleInformation, table.data(), table.size(), nullptr)) return held + "unknown";
+  std::map<std::string, long> counts;
+  for (ULONG i = 0; i < handles->Count; ++i) {
+    if (handles->Handle[i].OwnerPid != GetCurrentProcessId()) continue;
+    alignas(PUBLIC_OBJECT_TYPE_INFORMATION) char type[512] = {};
+    const UNICODE_STRING& name = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(type)->TypeName;
+    const auto handle = reinterpret_cast<HANDLE>(ULONG_PTR{handles->Handle[i].HandleValue});
+    NtQueryObject(handle, ObjectTypeInformation, type, 500, nullptr);
+    ++counts[std::string(name.Buffer, name.Buffer + name.Length / sizeof(WCHAR))];  // ASCII names
+  }
+  for (const auto& [name, count] : counts) held += name + " " + std::to_string(count) + ", ";
+  return held;
+}
+
+// Runs `cycle` (given its number) `warmUp` times, for the system to fill its own caches, then `cycles`
+// times more, and expects the process to hold as many GDI and USER objects, and handles of each type, as before.
+void ExpectNothingLeft(int warmUp, int cycles, const std::function<void(int)>& cycle) {
+  for (int i = 0; i < warmUp; ++i) cycle(i);
+  const std::string before = HeldObjects();
+  for (int i = 0; i < cycles; ++i) cycle(i);
+  EXPECT_EQ(HeldObjects(), before);
+}
 
 class BandInHostTest : public testing::Test, protected BrowserWindow {
  protected:
@@ -58,14 +105,13 @@ class BandInHostTest : public testing::Test, protected BrowserWindow {
   }
   CComPtr<IDeskBand> NewBand(IObjectWithSite** withSite) {
     CComPtr<IDeskBand> band;
-    EXPECT_EQ(CoCreateInstance(m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDeskBand, reinterpret_cast<void**>(&band)), S_OK);
-    EXPECT_EQ(band->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(withSite)), S_OK);
+    EXPECT_EQ(CoCreateInstance(m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&band)), S_OK);
+    EXPECT_EQ(band.QueryInterface(withSite), S_OK);
     return band;
   }
   CComPtr<IClassFactory> Factory() const {
     CComPtr<IClassFactory> factory;
-    EXPECT_EQ(CoGetClassObject(m_clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
-              S_OK);
+    EXPECT_EQ(CoGetClassObject(m_clsid, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&factory)), S_OK);
     return factory;
   }
   static HRESULT CanUnloadNow() {
@@ -77,8 +123,7 @@ class BandInHostTest : public testing::Test, protected BrowserWindow {
     EXPECT_EQ(band->GetWindow(&window), S_OK);
     return window;
   }
-  // Where `window` lies in `parent`'s client area.
-  static RECT Within(HWND window, HWND parent) {
+  static RECT Within(HWND window, HWND parent) {  // where `window` lies in `parent`'s client area
     RECT rect = {};
     GetWindowRect(window, &rect);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
@@ -92,20 +137,16 @@ class BandInHostTest : public testing::Test, protected BrowserWindow {
 TEST_F(BandInHostTest, OpensInARowOfItsActualHeightWithItsControls) {
   testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "LocalIP", "stale");
   Open("1.2.3.4:80- US<br />5.6.7.8:3128- DE<br />(null)<br />");
+  const DESKBANDINFO& info = m_host.BandInfo();  // asked for all a band may tell, its background too
   const long answered = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS;
-  DESKBANDINFO info = {};
-  info.dwMask = answered | DBIM_BKCOLOR;
-  ASSERT_EQ(m_host.DeskBand()->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, &info), S_OK);
   EXPECT_EQ(std::vector<long>({info.ptMinSize.x, info.ptMinSize.y, info.ptActual.y, static_cast<long>(info.dwMask)}),
             std::vector<long>({700, 24, 25, answered}));
   EXPECT_EQ(m_host.DeskBand()->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, nullptr), E_INVALIDARG);
-
   const HWND toolBar = ToolBar(), label = GetDlgItem(toolBar, IDC_IP_LABEL);
   RECT frame = {}, band = Within(toolBar, m_frame.m_hWnd);
   GetClientRect(m_frame.m_hWnd, &frame);
-  EXPECT_EQ(std::vector<long>({band.left, band.top, band.right, band.bottom, m_host.RowHeight()}),
-            std::vector<long>({0, 0, frame.right, 25, 25}));
-  EXPECT_TRUE(IsWindowVisible(toolBar));
+  EXPECT_EQ(std::vector<long>({band.left, band.top, band.right, band.bottom}),
+            std::vector<long>({0, 0, frame.right, 25}));
   EXPECT_EQ(Items(), "1.2.3.4:80- US|5.6.7.8:3128- DE|");
   EXPECT_NE(SendMessageA(ProxyBox(), CBEM_GETIMAGELIST, 0, 0), 0);
   EXPECT_NE(SendMessageA(FindWindowExA(toolBar, nullptr, "Static", nullptr), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
@@ -127,7 +168,6 @@ TEST_F(BandInHostTest, KeysAndFocusReachTheProxyBoxThroughTheHost) {
   EXPECT_EQ(m_host.UIActivate(TRUE), S_OK);
   EXPECT_EQ(GetFocus(), Edit());
   EXPECT_EQ(m_host.HasFocus(), S_OK);
-  EXPECT_EQ(m_host.Site()->FocusChanges(), std::vector<BOOL>{TRUE}) << "the band tells its site it has the keyboard";
   SendMessageA(Combo(), CB_SHOWDROPDOWN, TRUE, 0);
   EXPECT_EQ(m_host.HasFocus(), S_OK) << "list open";
   SendMessageA(Combo(), CB_SHOWDROPDOWN, FALSE, 0);
@@ -136,7 +176,7 @@ TEST_F(BandInHostTest, KeysAndFocusReachTheProxyBoxThroughTheHost) {
     EXPECT_EQ(Key(WM_KEYUP, VK_RETURN), S_OK);
     EXPECT_EQ(SendMessageA(Combo(), CB_GETCURSEL, 0, 0), 0) << "the inserted text is selected";
   }
-  for (WPARAM key : {VK_BACK, VK_DELETE, VK_HOME, VK_END, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_TAB, VK_F5, VK_RETURN}) {
+  for (int key : {VK_BACK, VK_DELETE, VK_HOME, VK_END, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_TAB, VK_F5, VK_RETURN}) {
     EXPECT_EQ(Key(WM_KEYDOWN, key), key == VK_TAB || key == VK_F5 || key == VK_RETURN ? S_FALSE : S_OK) << key;
   }
   EXPECT_EQ(Key(WM_LBUTTONDOWN, 0), S_FALSE) << "not a key";
@@ -146,30 +186,27 @@ TEST_F(BandInHostTest, KeysAndFocusReachTheProxyBoxThroughTheHost) {
 // A proxy that fails its test, or settings that refuse the switch-off, leave everything as it was.
 TEST_F(BandInHostTest, EnableTestsAndPutsInThePickedProxyAndDisableTakesItOut) {
   LoopbackListener proxy;
-  const std::string live = Loopback(proxy.Port()), asking = Box('i', Asking(live, "Here")), dead = Loopback(ClosedLoopbackPort());
+  const std::string live = Loopback(proxy.Port()), dead = Loopback(ClosedLoopbackPort());
   Open(dead + "- There<br />" + live + "- Here<br />");
   const auto toggle = [&] { Click(kToggle); };
   Pick(0, false);
-  EXPECT_EQ(Said(toggle), Box('i', Asking(dead, "There")) + Box('!', kProxyUnavailableText));
+  EXPECT_EQ(Said(toggle), Asking(dead, "There") + Box('!', kProxyUnavailableText));
   EXPECT_EQ(State(), Off());
-
   Pick(1, false);
-  std::vector<std::string> faces;
-  EXPECT_EQ(Said(toggle, false, [&] { faces.push_back(Face()); }), asking + Box('i', kProxyConnectedText));
-  EXPECT_EQ(faces, (std::vector<std::string>{"Disable 0", "Disable 0"}));
+  std::string faces;  // as each box shows
+  EXPECT_EQ(Said(toggle, false, [&] { faces += Face() + "|"; }), Asking(live, "Here") + Box('i', kProxyConnectedText));
+  EXPECT_EQ(faces, "Disable 0|Disable 0|");
   EXPECT_EQ(State(), On(live));
-
   EXPECT_EQ(Said(toggle, true), Box('!', kProxyNotRemovedText));
   EXPECT_EQ(State(), On(live));
   SetFocus(m_frame.m_hWnd);
   EXPECT_EQ(Said(toggle), "") << "switching off asks nothing";
   EXPECT_EQ(State(), Off());
-  EXPECT_TRUE(BoxHasFocus());
+  EXPECT_TRUE(IsChild(ProxyBox(), GetFocus())) << "the focus back in the box";
   EXPECT_EQ(SendMessageA(ToolBar(), TB_COMMANDTOINDEX, kToggle, 0), 3) << "the toggle keeps its place";
 }
 
-// Closing the list on an entry while the proxy is switched on ("Enabled" exactly 1, read at each
-// close) tests that proxy and puts it in. Any value but 0 shows a proxy in use.
+// "Enabled" is read at each close of the list: exactly 1 puts the picked proxy in; any but 0 shows one in use.
 TEST_F(BandInHostTest, ClosingTheListOnAProxyWhileSwitchedOnPutsItIn) {
   LoopbackListener proxy, other;
   const std::string live = Loopback(proxy.Port()), second = Loopback(other.Port());
@@ -182,10 +219,10 @@ TEST_F(BandInHostTest, ClosingTheListOnAProxyWhileSwitchedOnPutsItIn) {
     EXPECT_EQ(Said([&] { Pick(0); }), "") << enabled;
   }
   testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 1);
-  EXPECT_EQ(Said([&] { Pick(0); }), Box('i', Asking(live, "Here")) + Box('i', kProxyConnectedText));
+  EXPECT_EQ(Said([&] { Pick(0); }), Asking(live, "Here") + Box('i', kProxyConnectedText));
   EXPECT_EQ(State(), On(live));
   EXPECT_EQ(SendMessageA(Combo(), CB_GETCURSEL, 0, 0), 0);
-  EXPECT_EQ(Said([&] { Pick(1); }, true), Box('i', Asking(second, "Other")) + Box('!', kProxyNotSetText));
+  EXPECT_EQ(Said([&] { Pick(1); }, true), Asking(second, "Other") + Box('!', kProxyNotSetText));
   EXPECT_EQ(State(), On(live));
 }
 
@@ -198,16 +235,14 @@ TEST_F(BandInHostTest, UpdateAsksForANewListEachTimeAndHelpOpensTheHelpPageInThe
     SendMessageA(ToolBar(), OCM_COMMAND, MAKEWPARAM(999, BN_CLICKED), reinterpret_cast<LPARAM>(ToolBar()));
   };
   EXPECT_EQ(Said(clicks), refresh + refresh);
-  EXPECT_EQ(Stored(kSettingsKey, "UpdateProxy"), "1");
-  EXPECT_EQ(m_opened, std::vector<std::string>{"http://" QUILLMASK_HELP_HOST "/quillmaskhelp.asp"});
-  EXPECT_EQ(m_host.Browser()->Navigations(), m_opened);
+  const std::vector<std::string> help = {"http://" QUILLMASK_HELP_HOST "/quillmaskhelp.asp"};
+  EXPECT_EQ(m_host.Browser()->Navigations(), help);
 }
 
-// Sites lacking something get no toolbar and are not kept; the toolbar is made in a hidden window of the
-// site's window, a further site takes it along, and the band lets go of each site.
+// Sites lacking something get no toolbar and are not kept; a further site takes the toolbar along.
 TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
   CWnd otherFrame;
-  ASSERT_TRUE(otherFrame.CreateEx(0, AfxPlainWindowClass(), "other", WS_OVERLAPPEDWINDOW, {0, 0, 1100, 80}, nullptr, 0));
+  ASSERT_TRUE(otherFrame.CreateEx(0, AfxPlainWindowClass(), "other", WS_POPUP, {}, nullptr, 0));
   Site site(m_frame.m_hWnd), other(otherFrame.m_hWnd);
   Site windowless(nullptr), noServices(m_frame.m_hWnd, false), broken(m_frame.m_hWnd, true, true);
   CComPtr<IObjectWithSite> withSite;
@@ -219,19 +254,18 @@ TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
   EXPECT_EQ(WindowOf(band), nullptr);
   ASSERT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&site)), S_OK);
   const HWND toolBar = WindowOf(band), host = GetParent(toolBar);
-  EXPECT_TRUE(FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr)) << "the toolbar, not its host window";
+  const HWND proxyBox = FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr);
   EXPECT_EQ(GetParent(host), m_frame.m_hWnd);
   EXPECT_FALSE(GetWindowLongPtrA(host, GWL_STYLE) & WS_VISIBLE) << "the host window is never shown";
   EXPECT_EQ(band->ShowDW(TRUE), S_OK);
   EXPECT_TRUE(GetWindowLongPtrA(toolBar, GWL_STYLE) & WS_VISIBLE);
   EXPECT_EQ(band->CloseDW(0), S_OK);
   EXPECT_FALSE(GetWindowLongPtrA(toolBar, GWL_STYLE) & WS_VISIBLE);
-
-  NMHDR begin = {FindWindowExA(toolBar, nullptr, "ComboBoxEx32", nullptr), IDC_PROXY_COMBO, static_cast<UINT>(CBEN_BEGINEDIT)};
+  NMHDR begin = {proxyBox, IDC_PROXY_COMBO, static_cast<UINT>(CBEN_BEGINEDIT)};
   SendMessageA(toolBar, WM_NOTIFY, IDC_PROXY_COMBO, reinterpret_cast<LPARAM>(&begin));
   CComPtr<IUnknown> self;
   band.QueryInterface(&self);
-  EXPECT_EQ(site.focusChanges, (std::vector<std::pair<IUnknown*, BOOL>>{{self.p, TRUE}})) << "the user edits the box";
+  EXPECT_EQ(site.focused, (std::vector<std::pair<IUnknown*, BOOL>>{{self.p, TRUE}})) << "the user edits the box";
 
   ASSERT_EQ(withSite->SetSite(static_cast<IInputObjectSite*>(&other)), S_OK);
   EXPECT_EQ(WindowOf(band), toolBar) << "not made twice";
@@ -241,29 +275,24 @@ TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
   void* got = &got;
   EXPECT_EQ(withSite->GetSite(IID_IUnknown, &got), E_FAIL);
   EXPECT_EQ(got, nullptr);
-  self.Release(), withSite.Release(), band.Release();
-  EXPECT_EQ(CanUnloadNow(), S_OK) << "every band reference gone";
 }
 
 TEST_F(BandInHostTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfItLives) {
   CComPtr<IClassFactory> factory = Factory();
   EXPECT_EQ(Factory().p, factory.p) << "one cached class object";
-  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "class object held";
+  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "held";
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
   factory.Release();
+  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "locked";
+  EXPECT_EQ(Factory()->LockServer(FALSE), S_OK);
   EXPECT_EQ(CanUnloadNow(), S_OK);
-  for (BOOL lock : {TRUE, FALSE}) {
-    EXPECT_EQ(Factory()->LockServer(lock), S_OK);
-    EXPECT_EQ(CanUnloadNow(), lock ? S_FALSE : S_OK) << "locked: " << lock;
-  }
 }
 
-// A standard user's browser may not write the machine's settings key; at low integrity not even the
-// user's own. The toolbar works all the same, and switching off gives the user's own proxy back.
+// A standard user's browser may not write the machine's settings key; at low integrity not even the user's own.
 TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
   LoopbackListener first, second;
   const std::string one = Loopback(first.Port()), two = Loopback(second.Port()), own = "127.0.0.1:3128";
-  // Where the user's values land: the user's key, its low-integrity copy (hints only: the switch
-  // state stays in the band's memory), only the band's memory.
+  // The state lands in the user's key, its low-integrity copy (hints: the switch stays in memory), or memory only.
   for (const char* stateKey : {kSettingsKey, kLowIntegritySettingsKey, static_cast<const char*>(nullptr)}) {
     ClearUserState();
     StartLanConnection(own.c_str());
@@ -285,8 +314,8 @@ TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
     EXPECT_EQ(proxies + " " + ProxyInUse(), one + " " + two + " Your IP is: " + two + " " + own);
     EXPECT_EQ(Face() + " " + Icons(said), "Enable 1 iiiii");
     if (!stateKey) continue;
-    EXPECT_EQ(Stored(stateKey, "UpdateProxy") + " " + Stored(stateKey, "Enabled"), stateKey == kSettingsKey ? "1 0" : "1 ")
-        << stateKey;
+    const char* const kept = stateKey == kSettingsKey ? "1 0" : "1 ";
+    EXPECT_EQ(Stored(stateKey, "UpdateProxy") + " " + Stored(stateKey, "Enabled"), kept) << stateKey;
   }
 }
 
@@ -298,11 +327,12 @@ struct TaskWindow final : CWnd {
   LRESULT OnTask(UINT, WPARAM, LPARAM task, BOOL&) { return (*reinterpret_cast<std::function<void()>*>(task))(), 0; }
 };
 
-// A further browser window on a thread of its own, as the browser runs its windows: Do() runs an
-// action on that thread, with its boxes answered there, and returns what the band said.
+// A further browser window on a thread of its own: Do() runs an action there and returns what its band said.
 class WindowOnItsOwnThread {
  public:
-  explicit WindowOnItsOwnThread(REFCLSID clsid) : m_thread([this, clsid] { Run(clsid); }) { m_ready.get_future().wait(); }
+  explicit WindowOnItsOwnThread(REFCLSID clsid) : m_thread([this, clsid] { Run(clsid); }) {
+    m_ready.get_future().wait();
+  }
   ~WindowOnItsOwnThread() { PostMessageA(m_tasks.m_hWnd, WM_QUIT, 0, 0), m_thread.join(); }
   std::string Do(const std::function<void(BrowserWindow&)>& action) {
     std::string said;
@@ -326,25 +356,23 @@ class WindowOnItsOwnThread {
   std::thread m_thread;
 };
 
-// Two windows on two threads, each going on while the other shows a box: at the end the user's own
-// proxy is back. (Wine keeps no bypass list; giving it back is checked on the connection writer.)
+// Each window switches while the other shows a box. (Wine keeps no bypass list: see the connection writer's.)
 TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxyBack) {
   LoopbackListener first, second;
   const std::string one = Loopback(first.Port()), two = Loopback(second.Port()), own = "10.20.30.40:3128";
   StartLanConnection(own.c_str());
   Open(one + "- One<br />" + two + "- Two<br />");
   WindowOnItsOwnThread other(m_clsid);
-  const std::string asking = Box('i', Asking(two, "Two")), success = Box('i', kProxyConnectedText);
   std::vector<std::string> said;  // by the other window, while this one shows a box
   const auto meanwhile = [&](std::vector<std::function<void(BrowserWindow&)>> actions) {
     return [&, actions] { if (said.size() < actions.size()) said.push_back(other.Do(actions[said.size()])); };
   };
-  // While this window asks before its test, the other switches on; while it tells its success, the
-  // other (seeing the proxy in use) switches over.
+  // Meanwhile the other switches on (as this one asks), then over (as this one tells its success).
   Pick(0, false);
   Said([&] { Click(kToggle); }, false,
        meanwhile({[](BrowserWindow& w) { w.Pick(1, false), w.Click(kToggle); }, [](BrowserWindow& w) { w.Pick(1); }}));
-  EXPECT_EQ(said, (std::vector<std::string>{asking + success, asking + success}));
+  const std::string switched = Asking(two, "Two") + Box('i', kProxyConnectedText);
+  EXPECT_EQ(said, (std::vector<std::string>{switched, switched}));
   EXPECT_EQ(State(), On(two));
   // While this window tells its success, the other switches off.
   said.clear();
@@ -354,8 +382,7 @@ TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxy
   EXPECT_EQ(other.Do([](BrowserWindow& w) { EXPECT_EQ(w.Face(), "Enable 1"); }), "");
 }
 
-// A window of another process (band_host.exe) shows the proxy off after this one switched it on: a
-// click there catches up, acting on the state as it is (not on its look), and the switch stays.
+// band_host.exe's window shows the proxy off after this one switched it on: its click acts on the state as it is.
 TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwitch) {
   LoopbackListener proxy;
   const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
@@ -367,7 +394,7 @@ TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwi
   EXPECT_TRUE(RunToEnd("\"" + PathBesideProgram("band_host.exe") + "\"", [&](const ProgramRun& run) {
     const HWND bar = run.windows.empty() ? nullptr : FindWindowExA(run.windows[0], nullptr, "ToolbarWindow32", nullptr);
     if (!bar || !other.empty()) return;
-    const auto look = [bar] { return std::to_string(SendMessageA(bar, TB_GETBITMAP, kToggle, 0)) + " " + LabelOf(bar); };
+    const auto look = [=] { return std::to_string(SendMessageA(bar, TB_GETBITMAP, kToggle, 0)) + " " + LabelOf(bar); };
     other = look();
     EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
     EXPECT_TRUE(ClickAt(bar, ButtonMiddle(kToggle))) << "no box keeps it waiting";
@@ -378,8 +405,7 @@ TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwi
   EXPECT_EQ(State(), On(live));
 }
 
-// Another switch holds the lock throughout (stuck) as this window switches on, then off: the window
-// answers what other threads send it while it waits, then says nothing changed, and nothing did.
+// A stuck switch holds the lock: the window answers other threads meanwhile, then says nothing changed.
 TEST_F(BandInHostTest, WhileAnotherSwitchHoldsTheLockTheWindowAnswersThenSaysNothingChanged) {
   LoopbackListener proxy;
   const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
@@ -387,35 +413,25 @@ TEST_F(BandInHostTest, WhileAnotherSwitchHoldsTheLockTheWindowAnswersThenSaysNot
   Open(live + "- Here<br />");
   Pick(0, false);
   const struct { std::string said, state; } cases[] = {
-      {Box('i', Asking(live, "Here")) + Box('!', kProxyNotSetText), Off(own)}, {Box('!', kProxyNotRemovedText), On(live)}};
+      {Asking(live, "Here") + Box('!', kProxyNotSetText), Off(own)}, {Box('!', kProxyNotRemovedText), On(live)}};
   for (const auto& c : cases) {
     if (&c == &cases[1]) { ASSERT_EQ(Icons(Said([&] { Click(kToggle); })), "ii"); }
-    // Sending stops once the box saying nothing changed is up: one sent while this thread then joins
-    // the sender would go unanswered.
+    // Sending stops once the last box is up: one sent while this thread joins the sender would go unanswered.
     std::atomic<bool> told{false};
     int sent = 0, answered = 0, boxes = 0;
-    DWORD longestMs = 0;
     std::string said;
     {
       HeldSwitchLock held;
       std::thread other([&, bar = ToolBar()] {  // a bound well inside the lock's wait
-        while (!told) {
-          const DWORD start = GetTickCount();
-          DWORD_PTR result = 0;
+        for (DWORD_PTR result = 0; !told; Sleep(200)) {
           ++sent, answered += SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result) != 0;
-          longestMs = std::max(longestMs, GetTickCount() - start);
-          Sleep(200);
         }
       });
-      said = Said([&] { Click(kToggle); }, false, [&] {
-        if (++boxes == std::count(c.said.begin(), c.said.end(), '|')) told = true;
-      });
+      said = Said([&] { Click(kToggle); }, false, [&] { told = ++boxes == static_cast<int>(Icons(c.said).size()); });
       told = true, other.join();
     }
-    std::cout << "while the lock was held the window answered " << answered << " of " << sent
-              << " messages, the slowest in " << longestMs << " ms\n";
     EXPECT_EQ(said, c.said);
-    EXPECT_TRUE(sent > 1 && answered == sent) << answered << " of " << sent;
+    EXPECT_TRUE(sent > 1 && answered == sent) << answered << " of " << sent << " answered";
     EXPECT_EQ(State(), c.state);
   }
   EXPECT_EQ(Said([&] { Click(kToggle); }), "") << "the lock let go: switched off";
@@ -426,17 +442,17 @@ TEST_F(BandInHostTest, WhileAnotherSwitchHoldsTheLockTheWindowAnswersThenSaysNot
 thread_local std::function<bool()> t_untilDone;
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) { t_untilDone() && KillTimer(nullptr, timer); }
 
-// The browser closes the window while the toolbar waits: in a box, or in the proxy test of a proxy that
-// drops the connection (meanwhile the toolbar takes no command, shows the wait cursor and answers other
-// threads). Nothing more is switched or shown, and the band goes with all it had once its command is over.
+// The browser closes the window while the toolbar waits in a box, or in the test of a proxy that drops the
+// connection (meanwhile the toolbar takes no command, shows the wait cursor and answers other threads).
 TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNothingBehind) {
   LoopbackListener proxy;
   SynDroppingListener dropping;
   const std::string live = Loopback(proxy.Port()), closed = Loopback(ClosedLoopbackPort());
+  const std::string stalled = Loopback(dropping.Port());
   TaskWindow later;
   ASSERT_TRUE(later.CreateEx(0, AfxPlainWindowClass(), "", WS_POPUP, {}, nullptr, 0));
-  std::vector<HRESULT> unloadable;  // as the browser closed the window: the band's command still runs
-  std::function<void()> closeWindow = [&] { m_host.Close(), m_frame.DestroyWindow(), unloadable.push_back(CanUnloadNow()); };
+  std::vector<HRESULT> unloads;  // as the browser closed the window: the band's command still runs
+  std::function<void()> closing = [&] { m_host.Close(), m_frame.DestroyWindow(), unloads.push_back(CanUnloadNow()); };
   std::string duringTest;
   std::thread other;
   const auto whileTesting = [&] {
@@ -447,13 +463,13 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
     other = std::thread([&, tasks = later.m_hWnd] {  // answered by the test's wait, which then closes
       DWORD_PTR answered = 0;
       if (SendMessageTimeoutA(tasks, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answered)) duringTest += " answered";
-      PostMessageA(tasks, WM_APP, 0, reinterpret_cast<LPARAM>(&closeWindow));
+      PostMessageA(tasks, WM_APP, 0, reinterpret_cast<LPARAM>(&closing));
     });
   };
   struct Case { std::string proxy; bool closeUp; int closeAtBox; const char* said; bool tested; const char* after; };
   const Case cases[] = {{live, true, 1, "i", false, "10.0.0.1:80 1"}, {live, true, 2, "ii", true, "? 1"},
-                        {live, false, 1, "i", false, " 0"},      {closed, false, 2, "i!", false, " 0"},
-                        {live, false, 2, "ii", true, "? 1"},     {Loopback(dropping.Port()), false, 0, "i", false, " 0"}};
+                        {live, false, 1, "i", false, " 0"}, {closed, false, 2, "i!", false, " 0"},
+                        {live, false, 2, "ii", true, "? 1"}, {stalled, false, 0, "i", false, " 0"}};
   SetCursor(LoadCursor(nullptr, IDC_WAIT));  // the system loads its cursors once, and keeps them
   ExpectNothingLeft(5, 6, [&](int i) {
     const Case& c = cases[i % 6];
@@ -466,15 +482,14 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
     t_untilDone = [&, box = ProxyBox()] { return !IsWindowEnabled(box) && (whileTesting(), true); };
     if (!c.closeAtBox) SetTimer(nullptr, 0, 50, OnTimer);
     const std::string said = Said([&] { Pick(0, c.closeUp), c.closeUp ? void() : Click(kToggle); }, false, [&] {
-      if (++boxes == c.closeAtBox) PostMessageA(later.m_hWnd, WM_APP, 0, reinterpret_cast<LPARAM>(&closeWindow));
+      if (++boxes == c.closeAtBox) PostMessageA(later.m_hWnd, WM_APP, 0, reinterpret_cast<LPARAM>(&closing));
     });
     if (other.joinable()) other.join();
     EXPECT_EQ(Icons(said), c.said);
     EXPECT_EQ(proxy.AcceptAndSeeClosed(c.tested ? 5000 : 200), c.tested) << "the live proxy tested";
-    EXPECT_FALSE(IsWindow(m_frame.m_hWnd));
-    EXPECT_EQ(unloadable, std::vector<HRESULT>{S_FALSE}) << "the module stays while its command runs";
+    EXPECT_EQ(unloads, std::vector<HRESULT>{S_FALSE}) << "the module stays while its command runs";
     EXPECT_EQ(CanUnloadNow(), S_OK) << "then the band is gone";
-    unloadable.clear();
+    unloads.clear();
     const std::string active = Stored(kSettingsKey, "ActiveIP");
     EXPECT_EQ((active == c.proxy ? "?" : active) + " " + Stored(kSettingsKey, "Enabled"), c.after);
     DisableConnectionProxy();
@@ -482,10 +497,8 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
   EXPECT_EQ(duringTest, "0 wait answered");
 }
 
-// Bands come and go in each way the browser has: moved into the browser's row, shown, painted, closed
-// and released (the toolbar goes by itself); released while still sited (it goes with the band's
-// window); or switched on and off, closed, and the module let go (CoFreeUnusedLibraries) and loaded
-// again for the next window.
+// Bands come and go each way the browser has: opened, painted and closed; released while sited; or switched on
+// and off, closed, and the module let go (CoFreeUnusedLibraries) and loaded again.
 TEST_F(BandInHostTest, BandsComingAndGoingLeaveNoWindowsGdiObjectsHandlesOrReferences) {
   Site site(m_frame.m_hWnd);
   ExpectNothingLeft(6, 12, [&](int i) {
@@ -501,9 +514,7 @@ TEST_F(BandInHostTest, BandsComingAndGoingLeaveNoWindowsGdiObjectsHandlesOrRefer
     RedrawWindow(m_frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     if (i % 3 == 2) {
       Pick(0, false);
-      EXPECT_EQ(Icons(Said([&] { Click(kToggle); })), "ii");
-      EXPECT_EQ(Said([&] { Click(kToggle); }), "");
-      EXPECT_EQ(State(), Off());
+      EXPECT_EQ(Icons(Said([&] { Click(kToggle); }) + Said([&] { Click(kToggle); })), "ii") << "on, then off";
     }
     ASSERT_EQ(m_host.Close(), S_OK);
     CoFreeUnusedLibrariesEx(0, 0);

@@ -6,7 +6,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 #include "framework/wnd.h"
 #include "host/band_host.h"
 #include "res/resource.h"
@@ -15,13 +14,12 @@
 
 inline constexpr UINT kToggle = ID_PROXY_TOGGLE, kHelp = ID_HELP_PAGE, kUpdate = ID_UPDATE_PROXY_LIST;
 
+// The box that asks before testing the proxy at `address` from `from`.
 inline std::string Asking(const std::string& address, const std::string& from) {
-  return "Press Ok to start testing selected proxy:\n" + address + "\nfrom " + from +
-         ". This may take a few seconds\nPlease wait...";
+  return Box('i', "Press Ok to start testing selected proxy:\n" + address + "\nfrom " + from +
+                      ". This may take a few seconds\nPlease wait...");
 }
-// One answered box as "<icon><text>|", the icon 'i' for information and '!' for an error.
-inline std::string Box(char icon, const std::string& text) { return icon + text + "|"; }
-inline std::string Icons(const std::string& said) {
+inline std::string Icons(const std::string& said) {  // of the Box()es said
   std::string icons;
   for (size_t at = 0; at < said.size(); at = said.find('|', at) + 1) icons += said[at];
   return icons;
@@ -33,14 +31,12 @@ class BrowserWindow {
   HWND ProxyBox() const { return FindWindowExA(ToolBar(), nullptr, "ComboBoxEx32", nullptr); }
   HWND Edit() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETEDITCONTROL, 0, 0)); }
   HWND Combo() const { return reinterpret_cast<HWND>(SendMessageA(ProxyBox(), CBEM_GETCOMBOCONTROL, 0, 0)); }
-  bool BoxHasFocus() const { return IsChild(ProxyBox(), GetFocus()); }
   HRESULT Key(UINT message, WPARAM key) {
     MSG msg = {Edit(), message, key, 0, 0, {0, 0}};
     return m_host.TranslateAccelerator(&msg);
   }
   void Click(UINT command) const { ClickAt(ToolBar(), ButtonMiddle(command)); }
-  // In the button's middle, as a user's mouse does.
-  LPARAM ButtonMiddle(UINT command) const {
+  LPARAM ButtonMiddle(UINT command) const {  // where a user's mouse clicks the button
     RECT button = {};
     SendMessageA(ToolBar(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
     return MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
@@ -56,19 +52,13 @@ class BrowserWindow {
     SendMessageA(Combo(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     if (closeUp) SendMessageA(Combo(), CB_SHOWDROPDOWN, TRUE, 0), SendMessageA(Combo(), CB_SHOWDROPDOWN, FALSE, 0);
   }
-  // What `action` made the band say, as Box()es; with `locked`, while WinINet's settings refuse writes.
+  // The Box()es `action` made the band show; with `locked`, while WinINet's settings refuse writes.
   std::string Said(const std::function<void()>& action, bool locked = false, std::function<void()> whileShown = {}) {
     std::optional<testreg::ReadOnlyKey> lock;
     if (locked) lock.emplace(HKEY_CURRENT_USER, kInternetSettings);
-    MessageBoxAnswerer boxes(std::move(whileShown));
-    const HWND frame = m_frame.m_hWnd;  // the action may close it
+    const MessageBoxAnswerer boxes(m_frame.m_hWnd, std::move(whileShown));
     action();
-    std::string said;
-    for (const AnsweredMessageBox& box : boxes.Boxes()) {
-      EXPECT_TRUE(box.caption == "Quillmask" && box.owner == frame) << box.text;
-      said += Box(box.icon, box.text);
-    }
-    return said;
+    return boxes.Said();
   }
   std::string Items() const {
     std::string items;
@@ -90,12 +80,13 @@ class BrowserWindow {
   // "<toggle> | <label> | <ActiveIP> <Enabled> | <the proxy in use, as WinINet stored it>"
   std::string State() const { return Face() + " | " + Label() + " | " + SwitchState() + " | " + ProxyInUse(); }
   // The State() of a window with `proxy` switched on; or with it off, the user's own proxy in use.
-  static std::string On(const std::string& proxy) { return "Disable 0 | Your IP is: " + proxy + " | " + proxy + " 1 | " + proxy; }
+  static std::string On(const std::string& proxy) {
+    return "Disable 0 | Your IP is: " + proxy + " | " + proxy + " 1 | " + proxy;
+  }
   static std::string Off(const std::string& own = "direct") {
     return "Enable 1 | Your IP is: " + Stored(kSettingsKey, "LocalIP") + " |  0 | " + own;
   }
-  // A LAN connection (none dials up) on the user's own proxy, or direct; the band's proxy switched off;
-  // COM started for this thread, and the frame made.
+  // A LAN connection on the user's own proxy, or direct, the band's proxy switched off, COM started, the frame made.
   bool Start(const char* ownProxy = nullptr) {
     StartLanConnection(ownProxy);
     testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 0);
@@ -107,6 +98,5 @@ class BrowserWindow {
   }
 
   CWnd m_frame;
-  std::vector<std::string> m_opened;  // what the band asked the browser to open
-  BandHost m_host{[this](const std::string& address) { m_opened.push_back(address); }};
+  BandHost m_host;
 };

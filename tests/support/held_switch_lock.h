@@ -21,8 +21,6 @@ class HeldSwitchLock {
     m_release.set_value(), m_thread.join();
     EXPECT_FALSE(m_outwaited) << "a switch waited for the lock until its holder let go after 20 s";
   }
-  HeldSwitchLock(const HeldSwitchLock&) = delete;
-  HeldSwitchLock& operator=(const HeldSwitchLock&) = delete;
 
  private:
   std::promise<bool> m_held;

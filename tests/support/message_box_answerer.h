@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <string>
-#include <vector>
 
 // A window's text, or with `className` its class's name.
 inline std::string TextOf(HWND window, bool className = false) {
@@ -14,40 +13,38 @@ inline std::string TextOf(HWND window, bool className = false) {
   return text;
 }
 
-struct AnsweredMessageBox {
-  std::string text;
-  char icon;  // '!' the stop sign, 'i' information, '?' another or none
-  std::string caption;
-  HWND owner;
-};
+// One answered box as "<icon><text>|", the icon '!' for the stop sign, 'i' for information, '?' another or none.
+inline std::string Box(char icon, const std::string& text) { return icon + text + "|"; }
 
 class MessageBoxAnswerer {
  public:
-  explicit MessageBoxAnswerer(std::function<void()> whileShown = {})
-      : m_hook(SetWindowsHookExA(WH_CBT, OnCbtEvent, nullptr, GetCurrentThreadId())), m_whileShown(std::move(whileShown)) {
+  // Each box is expected to be captioned "Quillmask" and owned by `owner`.
+  MessageBoxAnswerer(HWND owner, std::function<void()> whileShown)
+      : m_hook(SetWindowsHookExA(WH_CBT, OnCbtEvent, nullptr, GetCurrentThreadId())), m_owner(owner),
+        m_whileShown(std::move(whileShown)) {
     EXPECT_NE(m_hook, nullptr);
     t_answerer = this;
   }
   ~MessageBoxAnswerer() { t_answerer = nullptr, UnhookWindowsHookEx(m_hook); }
-  const std::vector<AnsweredMessageBox>& Boxes() const { return m_boxes; }
+  const std::string& Said() const { return m_said; }  // each box as a Box()
 
  private:
-  // A box's text is in a static child, its icon in an SS_ICON one.
-  static BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
-    auto& box = *reinterpret_cast<AnsweredMessageBox*>(lParam);
-    if (TextOf(child, true) != "Static") return TRUE;
-    const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) box.text = TextOf(child);
-    else box.icon = icon == LoadIcon(nullptr, IDI_HAND) ? '!' : icon == LoadIcon(nullptr, IDI_INFORMATION) ? 'i' : '?';
-    return TRUE;
-  }
-  // Each box is seen as it is activated (again after another window had the focus: answered once).
+  // Each box is seen as it is activated (again after another window had the focus: answered once). Its
+  // text is in a static child, its icon in an SS_ICON one.
   static LRESULT CALLBACK OnCbtEvent(int code, WPARAM wParam, LPARAM lParam) {
     const HWND box = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE && t_answerer && box != t_answerer->m_lastBox && TextOf(box, true) == "#32770") {
       t_answerer->m_lastBox = box;
-      auto& answered = t_answerer->m_boxes.emplace_back(AnsweredMessageBox{"", '?', TextOf(box), GetWindow(box, GW_OWNER)});
-      EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&answered));
+      char icon = '?';
+      std::string text;
+      for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (TextOf(child, true) != "Static") continue;
+        const auto sign = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) text = TextOf(child);
+        else icon = sign == LoadIcon(nullptr, IDI_HAND) ? '!' : sign == LoadIcon(nullptr, IDI_INFORMATION) ? 'i' : '?';
+      }
+      EXPECT_TRUE(TextOf(box) == "Quillmask" && GetWindow(box, GW_OWNER) == t_answerer->m_owner) << text;
+      t_answerer->m_said += Box(icon, text);
       if (t_answerer->m_whileShown) t_answerer->m_whileShown();
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
@@ -56,7 +53,8 @@ class MessageBoxAnswerer {
 
   static inline thread_local MessageBoxAnswerer* t_answerer = nullptr;
   const HHOOK m_hook;
+  const HWND m_owner;
   const std::function<void()> m_whileShown;
   HWND m_lastBox = nullptr;
-  std::vector<AnsweredMessageBox> m_boxes;
+  std::string m_said;
 };
