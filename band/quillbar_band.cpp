@@ -33,7 +33,10 @@ HRESULT CquillbarBand::TakeSite(IUnknown* pUnkSite) {
   if (SUCCEEDED(m_spSite.QueryInterface(&window)) && window && FAILED(window->GetWindow(&m_hwndParent))) {
     m_hwndParent = nullptr;
   }
-  if (!m_hwndParent) return E_FAIL;
+  if (!m_hwndParent) {
+    m_spSite.Release();  // a refused site is not held
+    return E_FAIL;
+  }
 
   // The browser is reached through the site's services; a site without them cannot be served.
   CComPtr<IServiceProvider> services;
