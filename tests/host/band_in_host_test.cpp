@@ -47,9 +47,15 @@ struct Site final : IInputObjectSite, IOleWindow, IServiceProvider {
 // One entry of Wine's GDI handle table; a free entry has type 0.
 struct GdiHandleEntry { UINT64 object; WORD processId, count, unique; BYTE type, flags; UINT64 user; };
 
-BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
+BOOL CALLBACK CountChildWindow(HWND, LPARAM counter) {
   ++*reinterpret_cast<long*>(counter);
-  return EnumChildWindows(window, CountWindow, counter), TRUE;
+  return TRUE;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {  // a top-level window and all its descendants
+  CountChildWindow(window, counter);
+  EnumChildWindows(window, CountChildWindow, counter);
+  return TRUE;
 }
 
 // Wine's GetGuiResources answers 0: GDI objects are the used entries of the PEB's GdiSharedHandleTable (Wine's
