@@ -18,10 +18,8 @@
 #include <io.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <string>
 #include <vector>
 
@@ -30,7 +28,7 @@
 #include "framework/wnd.h"
 #include "host/band_host.h"
 #include "host/server_registration.h"
-#include "loopback/listening_socket.h"
+#include "loopback/list_server.h"
 #include "proxylist/list_file.h"
 #include "proxylist/list_text.h"
 #include "res/resource.h"
@@ -118,49 +116,6 @@ void TimeBareComboBox(HWND frame, const std::string& list, Timings& timings) {
   }
 }
 
-// A list server on the build's list host that reads one request, then sends its answer whole, a
-// byte a second, or nothing, until it is stopped.
-class BenchListServer : public ListeningSocket {
- public:
-  enum class Pace { Whole, Trickle, Silent };
-  BenchListServer(unsigned short port, std::string body, Pace pace)
-      : ListeningSocket(4, port),
-        m_answer("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body),
-        m_pace(pace) {
-    if (Listening()) m_thread = std::thread([this] { Serve(); });
-  }
-  ~BenchListServer() {
-    m_stopping = true;
-    closesocket(m_listener);  // ends a wait in accept
-    m_listener = INVALID_SOCKET;
-    if (m_thread.joinable()) m_thread.join();
-  }
-
- private:
-  void Serve() {
-    const SOCKET client = accept(m_listener, nullptr, nullptr);
-    if (client == INVALID_SOCKET) return;
-    char head[4096];
-    recv(client, head, sizeof(head), 0);
-    if (m_pace == Pace::Whole) {
-      for (size_t sent = 0; sent < m_answer.size() && !m_stopping;) {
-        const int piece = send(client, m_answer.data() + sent, static_cast<int>(m_answer.size() - sent), 0);
-        if (piece <= 0) break;
-        sent += static_cast<size_t>(piece);
-      }
-    }
-    for (size_t i = 0; !m_stopping; Sleep(m_pace == Pace::Whole ? 50 : 1000)) {
-      if (m_pace == Pace::Trickle && i < m_answer.size()) send(client, &m_answer[i++], 1, 0);
-    }
-    closesocket(client);
-  }
-
-  const std::string m_answer;
-  const Pace m_pace;
-  std::atomic<bool> m_stopping{false};
-  std::thread m_thread;
-};
-
 // The port of the build's list host when it is http://127.0.0.1:PORT, else 0.
 unsigned short ListHostPort() {
   const std::string server = QUILLMASK_LIST_SERVER;
@@ -211,7 +166,7 @@ void TimeHugeList(HWND frame, REFCLSID clsid, const std::string& listFile) {
     std::printf("the list server %s is not http://127.0.0.1:PORT: no answer timed\n", QUILLMASK_LIST_SERVER);
     return;
   }
-  BenchListServer server(port, list, BenchListServer::Pace::Whole);
+  ListServer server({list}, port);
   if (!server.Listening()) {
     std::printf("%20s: the list host's port is taken\n", "as the answer");
     return;
@@ -240,12 +195,12 @@ void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
               QUILLMASK_LIST_TIMEOUT_MS, 3 * QUILLMASK_LIST_TIMEOUT_MS);
   std::printf("%20s  %13s %18s\n", "", "open", "longest unanswered");
   // The last run opens a band just after the one before failed: it does not try again.
-  using Pace = BenchListServer::Pace;
+  using Pace = ListServer::Response::Pace;
   const struct { const char* kind; Pace pace; bool justFailed; } runs[] = {
       {"never answers", Pace::Silent, false}, {"a byte a second", Pace::Trickle, false},
       {"again, just failed", Pace::Trickle, true}};
   for (const auto& run : runs) {
-    BenchListServer dawdler(port, "127.0.0.1:1- X<br />", run.pace);
+    ListServer dawdler({"127.0.0.1:1- X<br />", "200 OK", run.pace}, port);
     if (!dawdler.Listening()) {
       std::printf("%20s: the list host's port is taken\n", run.kind);
       continue;
@@ -271,7 +226,7 @@ LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
 
 void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& listFile) {
   SynDroppingListener dropping;
-  if (!WriteListFile(listFile, "127.0.0.1:" + std::to_string(dropping.Port()) + "- Filtered<br />")) return;
+  if (!WriteListFile(listFile, Loopback(dropping.Port()) + "- Filtered<br />")) return;
   BandHost band;
   if (FAILED(band.Open(frame, clsid))) return;
   const HWND toolBar = band.BandWindow();

@@ -2,12 +2,22 @@
 // the test framework.
 #pragma once
 #include <winsock2.h>
+#include <string>
 #include <vector>
+
+inline std::string Loopback(unsigned short port) { return "127.0.0.1:" + std::to_string(port); }
+inline bool WaitReadable(SOCKET s, int timeoutMs) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(s, &set);
+  timeval timeout = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+  return select(0, &set, nullptr, nullptr, &timeout) == 1;
+}
 
 // Listens on `port`, or on one the system picks (0); WinSock is started while it lives.
 class ListeningSocket {
  public:
-  explicit ListeningSocket(int backlog, unsigned short port = 0) {
+  explicit ListeningSocket(int backlog = 16, unsigned short port = 0) {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -24,11 +34,23 @@ class ListeningSocket {
   bool Listening() const { return m_listening; }
   unsigned short Port() const { return ntohs(m_address.sin_port); }
 
+  // Accepts one connection and tells whether its peer closed it (EOF) within `timeoutMs`.
+  bool AcceptAndSeeClosed(int timeoutMs) {
+    const SOCKET client = WaitReadable(m_listener, timeoutMs) ? accept(m_listener, nullptr, nullptr) : INVALID_SOCKET;
+    char byte;
+    const bool closed = WaitReadable(client, timeoutMs) && recv(client, &byte, 1, 0) == 0;
+    closesocket(client);
+    return closed;
+  }
+
  protected:
   SOCKET m_listener;
   sockaddr_in m_address = {};
   bool m_listening;
 };
+
+// A port on 127.0.0.1 where nobody listens (bound once, then released).
+inline unsigned short ClosedLoopbackPort() { return ListeningSocket().Port(); }
 
 // A proxy that drops connection attempts without a word, as a filtered host does: a backlog of one,
 // never accepted, filled by connects of its own, so that further connects wait for the system's

@@ -8,9 +8,9 @@
 #include "connection/connection_options.h"
 #include "connection/internet_option_seam.h"
 #include "connection/proxy_reachability.h"
+#include "loopback/listening_socket.h"
 #include "tests/support/held_switch_lock.h"
 #include "tests/support/install_folder.h"
-#include "tests/support/loopback.h"
 
 constexpr char kAutoDial[] = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
 using Calls = std::vector<std::string>;
@@ -204,7 +204,7 @@ HANDLE NextHandleValue() {
 }
 
 TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneZeroLeakingNothing) {
-  LoopbackListener proxy;
+  ListeningSocket proxy;
   SynDroppingListener dropping;  // unavailable once the bound has passed
   const struct { const char* host; unsigned int port; bool reachable; } cases[] = {
       {"127.0.0.1", proxy.Port(), true}, {"localhost", proxy.Port() + 3u * 65536u, true},  // low 16 bits

@@ -13,9 +13,9 @@
 #include "build_config.h"
 #include "connection/connection_proxy.h"
 #include "host/server_registration.h"
+#include "loopback/listening_socket.h"
 #include "tests/support/browser_window.h"
 #include "tests/support/held_switch_lock.h"
-#include "tests/support/loopback.h"
 #include "tests/support/program_run.h"
 #include "toolbar/toolbar_texts.h"
 
@@ -191,7 +191,7 @@ TEST_F(BandInHostTest, KeysAndFocusReachTheProxyBoxThroughTheHost) {
 
 // A proxy that fails its test, or settings that refuse the switch-off, leave everything as it was.
 TEST_F(BandInHostTest, EnableTestsAndPutsInThePickedProxyAndDisableTakesItOut) {
-  LoopbackListener proxy;
+  ListeningSocket proxy;
   const std::string live = Loopback(proxy.Port()), dead = Loopback(ClosedLoopbackPort());
   Open(dead + "- There<br />" + live + "- Here<br />");
   const auto toggle = [&] { Click(kToggle); };
@@ -214,7 +214,7 @@ TEST_F(BandInHostTest, EnableTestsAndPutsInThePickedProxyAndDisableTakesItOut) {
 
 // "Enabled" is read at each close of the list: exactly 1 puts the picked proxy in; any but 0 shows one in use.
 TEST_F(BandInHostTest, ClosingTheListOnAProxyWhileSwitchedOnPutsItIn) {
-  LoopbackListener proxy, other;
+  ListeningSocket proxy, other;
   const std::string live = Loopback(proxy.Port()), second = Loopback(other.Port());
   testreg::SetDword(HKEY_CURRENT_USER, kSettingsKey, "Enabled", 2);
   testreg::SetString(HKEY_CURRENT_USER, kSettingsKey, "ActiveIP", "10.0.0.1:80");
@@ -297,7 +297,7 @@ TEST_F(BandInHostTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfIt
 
 // A standard user's browser may not write the machine's settings key; at low integrity not even the user's own.
 TEST_F(BandInHostTest, WorksForAStandardUserAndGivesTheUsersOwnProxyBack) {
-  LoopbackListener first, second;
+  ListeningSocket first, second;
   const std::string one = Loopback(first.Port()), two = Loopback(second.Port()), own = "127.0.0.1:3128";
   // The state lands in the user's key, its low-integrity copy (hints: the switch stays in memory), or memory only.
   for (const char* stateKey : {kSettingsKey, kLowIntegritySettingsKey, static_cast<const char*>(nullptr)}) {
@@ -365,7 +365,7 @@ class WindowOnItsOwnThread {
 
 // Each window switches while the other shows a box. (Wine keeps no bypass list: see the connection writer's.)
 TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxyBack) {
-  LoopbackListener first, second;
+  ListeningSocket first, second;
   const std::string one = Loopback(first.Port()), two = Loopback(second.Port()), own = "10.20.30.40:3128";
   StartLanConnection(own.c_str());
   Open(one + "- One<br />" + two + "- Two<br />");
@@ -391,7 +391,7 @@ TEST_F(BandInHostTest, WindowsOnTwoThreadsSwitchingMeanwhileGiveTheUsersOwnProxy
 
 // band_host.exe's window shows the proxy off after this one switched it on: its click acts on the state as it is.
 TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwitch) {
-  LoopbackListener proxy;
+  ListeningSocket proxy;
   const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
   StartLanConnection(own.c_str());
   Open(live + "- Here<br />");
@@ -414,7 +414,7 @@ TEST_F(BandInHostTest, AStaleToggleInAnotherProcessCatchesUpWithoutUndoingTheSwi
 
 // A stuck switch holds the lock: the window answers other threads meanwhile, then says nothing changed.
 TEST_F(BandInHostTest, WhileAnotherSwitchHoldsTheLockTheWindowAnswersThenSaysNothingChanged) {
-  LoopbackListener proxy;
+  ListeningSocket proxy;
   const std::string live = Loopback(proxy.Port()), own = "10.20.30.40:3128";
   StartLanConnection(own.c_str());
   Open(live + "- Here<br />");
@@ -452,7 +452,7 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) { t_untilDone() && Kill
 // The browser closes the window while the toolbar waits in a box, or in the test of a proxy that drops the
 // connection (meanwhile the toolbar takes no command, shows the wait cursor and answers other threads).
 TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNothingBehind) {
-  LoopbackListener proxy;
+  ListeningSocket proxy;
   SynDroppingListener dropping;
   const std::string live = Loopback(proxy.Port()), closed = Loopback(ClosedLoopbackPort());
   const std::string stalled = Loopback(dropping.Port());
@@ -509,7 +509,7 @@ TEST_F(BandInHostTest, AWindowClosedDuringAnyWaitSwitchesNothingMoreAndLeavesNot
 TEST_F(BandInHostTest, BandsComingAndGoingLeaveNoWindowsGdiObjectsHandlesOrReferences) {
   Site site(m_frame.m_hWnd);
   ExpectNothingLeft(6, 12, [&](int i) {
-    LoopbackListener proxy;  // one each time: the proxy tests fill its queue
+    ListeningSocket proxy;  // one each time: the proxy tests fill its queue
     if (i % 3 == 1) {
       CComPtr<IObjectWithSite> withSite;
       CComPtr<IDeskBand> band = NewBand(&withSite);

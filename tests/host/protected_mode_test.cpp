@@ -9,8 +9,8 @@
 #include "connection/connection_proxy.h"
 #include "connection/internet_option_seam.h"
 #include "host/server_registration.h"
+#include "loopback/listening_socket.h"
 #include "tests/support/browser_window.h"
-#include "tests/support/loopback.h"
 #include "tests/support/program_run.h"
 
 CComModule _Module;  // the band's objects count on it, as in quillbar.dll
@@ -38,7 +38,7 @@ class ProtectedModeTest : public testing::Test, protected BrowserWindow {
   }
   static constexpr char kOwn[] = "10.20.30.40:3128";
   InstallFolder m_folder{"protected"};
-  LoopbackListener m_first, m_second;
+  ListeningSocket m_first, m_second;
   const std::string m_one = Loopback(m_first.Port()), m_two = Loopback(m_second.Port());
 };
 
@@ -54,7 +54,7 @@ TEST_F(ProtectedModeTest, SwitchesReachTheUsersSettingsThroughTheBrokerAndQuills
 
 // A broker that refuses (a typed proxy is in no list) or is missing changes nothing, and the band says so.
 TEST_F(ProtectedModeTest, ARefusingMissingOrUnansweringBrokerChangesNothingItDidNotDo) {
-  LoopbackListener typed;
+  ListeningSocket typed;
   SetFocus(Edit());
   SetWindowTextA(Edit(), (Loopback(typed.Port()) + "- typed").c_str());
   Key(WM_KEYUP, VK_RETURN);

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 #include "build_config.h"
+#include "loopback/list_server.h"
 #include "proxylist/list_download_seam.h"
 #include "tests/support/list_loading.h"
-#include "tests/support/loopback.h"
 
-using Pace = TestHttpServer::Response::Pace;
+using Pace = ListServer::Response::Pace;
 
 // What a download did with its WinINet handles after sending its request.
 struct HandleUse {
@@ -68,7 +68,7 @@ TEST(FetchProxyListTest, GivesAWhole2xxAnswerElseTheEmptyTextInTimeAnsweringWind
     SCOPED_TRACE(c.body.substr(0, 40) + " " + std::to_string(static_cast<int>(c.pace)));
     const DWORD start = GetTickCount();
     {
-      TestHttpServer server({c.body, c.status, c.pace});
+      ListServer server({c.body, c.status, c.pace});
       const bool dawdles = c.pace == Pace::Silent || c.pace == Pace::Trickle;
       const bool slow = dawdles || c.pace == Pace::Endless;
       std::atomic<bool> fetching{true}, answered{!slow};  // as a frame sending to the waiting band's windows
@@ -116,7 +116,7 @@ TEST_F(ProxyListLoaderTest, FillsTheBoxFromTheFileInItsOrderByteForByteWithoutDo
   m_folder.WriteList(file + "<br />unterminated rest");
   CreateDirectoryA(UserCopyFolder().c_str(), nullptr);
   std::ofstream{UserListFile()};  // an empty copy of the user's does not hide the list
-  TestHttpServer server({"9.9.9.9:1- never<br />"});
+  ListServer server({"9.9.9.9:1- never<br />"});
   EXPECT_EQ(LoadItems(server.ListAddress()),
             (Items{"1.2.3.4:80- US", "\r\n5.6.7.8:3128- DE", "(NULL)", " (null)", "", withNul}));
   EXPECT_EQ(server.Requests(), 0);
@@ -125,7 +125,7 @@ TEST_F(ProxyListLoaderTest, FillsTheBoxFromTheFileInItsOrderByteForByteWithoutDo
 }
 
 TEST_F(ProxyListLoaderTest, MissingEmptyOrRequestedListIsDownloadedStoredAndTheRequestCleared) {
-  TestHttpServer server({"a:1- X<supports POST> x<br />\nb:2- Y<br />\ntail"});
+  ListServer server({"a:1- X<supports POST> x<br />\nb:2- Y<br />\ntail"});
   for (const std::string state : {"missing", "empty", "requested"}) {
     SCOPED_TRACE(state);
     if (state == "missing") DeleteFileA(m_folder.ListFile().c_str());
@@ -153,7 +153,7 @@ TEST_F(ProxyListLoaderTest, ListOverALimitGivesTheBoxAndTheStoredListItsFirstEnt
       {false, pastSize, "1 a:1- X a:1- X", pastSize, "a:1- X<br />"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.downloaded) + " " + std::to_string(c.list.size()));
-    TestHttpServer server({c.list});
+    ListServer server({c.list});
     c.downloaded ? RequestUpdate() : m_folder.WriteList(c.list);
     const Items items = LoadItems(server.ListAddress());
     EXPECT_EQ(std::to_string(items.size()) + " " + items.front() + " " + items.back(), c.items);
@@ -173,7 +173,7 @@ TEST_F(ProxyListLoaderTest, WindowsNeedingARefreshTogetherDownloadItOnceAndNoHel
       {"502 Bad Gateway", {"127.0.0.1:9- Nowhere"}, 1}, {"200 OK", fresh, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.status);
-    TestHttpServer server({"a:1- X<br />b:2- Y<br />", c.status, Pace::Held});
+    ListServer server({"a:1- X<br />b:2- Y<br />", c.status, Pace::Held});
     RequestUpdate();
     testreg::DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt");
     Items first, second;
@@ -195,7 +195,7 @@ TEST_F(ProxyListLoaderTest, WindowsNeedingARefreshTogetherDownloadItOnceAndNoHel
     EXPECT_EQ(UpdateProxy(), c.request);
   }
 
-  TestHttpServer server({"a:1- X<br />b:2- Y<br />"});
+  ListServer server({"a:1- X<br />b:2- Y<br />"});
   RequestUpdate();
   const HANDLE lock = CreateMutexA(nullptr, FALSE, "Local\\Quillmask.ListRefresh");
   std::promise<void> held, done;
@@ -220,7 +220,7 @@ TEST_F(ProxyListLoaderTest, WindowsNeedingARefreshTogetherDownloadItOnceAndNoHel
 TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCopy) {
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder.Path() + "missing folder\\quillbar.dll");
   RequestUpdate();
-  TestHttpServer server({"a:1- X<br />b:2- Y<br />"});
+  ListServer server({"a:1- X<br />b:2- Y<br />"});
   {
     testreg::ReadOnlyKey machine(HKEY_LOCAL_MACHINE, kSettingsKey);
     std::ofstream(UserCopyFolder()) << "a file where the user's folder would be";
@@ -238,7 +238,7 @@ TEST_F(ProxyListLoaderTest, UnwritableInstallationFolderKeepsTheListAsTheUsersCo
   // Once the installation folder takes a refresh, its list is the one read: the copy goes.
   testreg::SetString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppPath", m_folder.Path());
   RequestUpdate();
-  TestHttpServer fresher({"c:3- Z<br />"});
+  ListServer fresher({"c:3- Z<br />"});
   EXPECT_EQ(LoadItems(fresher.ListAddress()), Items{"c:3- Z"});
   EXPECT_EQ(m_folder.ReadList(), "c:3- Z<br />");
   EXPECT_EQ(GetFileAttributesA(UserListFile().c_str()), INVALID_FILE_ATTRIBUTES);
@@ -253,7 +253,7 @@ TEST_F(ProxyListLoaderTest, FailedRefreshKeepsTheListAndIsTriedAgainOnlyOnceTheI
     at.QuadPart += static_cast<LONGLONG>(minutesFromNow * 600000000);
     RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ListRefreshFailedAt", REG_QWORD, &at, sizeof(at));
   };
-  TestHttpServer failing({"<html>Bad gateway<br />Try again<br /></html>", "502 Bad Gateway"});
+  ListServer failing({"<html>Bad gateway<br />Try again<br /></html>", "502 Bad Gateway"});
   RequestUpdate();
   for (int window = 0; window < 2; ++window) {
     EXPECT_EQ(LoadItems(failing.ListAddress()), Items{"127.0.0.1:9- Nowhere"});
@@ -270,7 +270,7 @@ TEST_F(ProxyListLoaderTest, FailedRefreshKeepsTheListAndIsTriedAgainOnlyOnceTheI
 }
 
 TEST_F(ProxyListLoaderTest, ARefreshHandedDownTakesTheDownloadsPlaceAndTheBoxShowsWhatItStored) {
-  TestHttpServer server({"9.9.9.9:1- never<br />"});
+  ListServer server({"9.9.9.9:1- never<br />"});
   // The refresh of a caller that may not store the list: it writes `stored` as the list, or none came.
   static std::string listFile, stored;
   listFile = m_folder.ListFile();
@@ -295,7 +295,7 @@ TEST_F(ProxyListLoaderTest, ReadersSeeAWholeListAndAReplacementTheyHoldOffLeaves
   const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;  // as the list's readers open it
   const struct { DWORD readerSharing; std::string list, userCopy; } cases[] = {
       {sharing, fresh, ""}, {sharing & ~FILE_SHARE_DELETE, old, fresh}};
-  TestHttpServer server({fresh});
+  ListServer server({fresh});
   for (const auto& c : cases) {
     SCOPED_TRACE(c.readerSharing);
     m_folder.WriteList(old);

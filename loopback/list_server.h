@@ -1,40 +1,14 @@
-// Real peers on 127.0.0.1, each on a port the system picks: a listening socket and a small HTTP server.
+// A small HTTP server on 127.0.0.1 that stands in for the list host: one response to every request,
+// at a chosen pace.
 #pragma once
 #include <winsock2.h>
-#include <gtest/gtest.h>
 #include <atomic>
 #include <string>
 #include <thread>
 #include "loopback/listening_socket.h"
 
-inline std::string Loopback(unsigned short port) { return "127.0.0.1:" + std::to_string(port); }
-inline bool WaitReadable(SOCKET s, int timeoutMs) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(s, &set);
-  timeval timeout = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-  return select(0, &set, nullptr, nullptr, &timeout) == 1;
-}
-
-// A TCP socket listening on 127.0.0.1.
-class LoopbackListener : public ListeningSocket {
- public:
-  LoopbackListener() : ListeningSocket(16) { EXPECT_TRUE(Listening()); }
-  // Accepts one connection and tells whether its peer closed it (EOF) within `timeoutMs`.
-  bool AcceptAndSeeClosed(int timeoutMs) {
-    const SOCKET client = WaitReadable(m_listener, timeoutMs) ? accept(m_listener, nullptr, nullptr) : INVALID_SOCKET;
-    char byte;
-    const bool closed = WaitReadable(client, timeoutMs) && recv(client, &byte, 1, 0) == 0;
-    closesocket(client);
-    return closed;
-  }
-};
-
-// A port on 127.0.0.1 where nobody listens (bound once, then released).
-inline unsigned short ClosedLoopbackPort() { return LoopbackListener().Port(); }
-
-// Serves one response to every request, on its own thread; the answers allow caching.
-class TestHttpServer : public LoopbackListener {
+// Serves one response to every request, on its own thread while it listens; the answers allow caching.
+class ListServer : public ListeningSocket {
  public:
   struct Response {
     std::string body;
@@ -45,10 +19,14 @@ class TestHttpServer : public LoopbackListener {
     // of 1024 bytes announced and the (shorter) body sent before the connection closes.
     enum class Pace { Whole, Silent, Trickle, Broken, Held, Endless, ChunkCut } pace = Pace::Whole;
   };
-  explicit TestHttpServer(Response response) : m_response(std::move(response)), m_thread([this] { Serve(); }) {}
-  ~TestHttpServer() {
+  // On `port`, or on one the system picks (0).
+  explicit ListServer(Response response, unsigned short port = 0)
+      : ListeningSocket(16, port), m_response(std::move(response)) {
+    if (Listening()) m_thread = std::thread([this] { Serve(); });
+  }
+  ~ListServer() {
     m_stopping = true;
-    m_thread.join();
+    if (m_thread.joinable()) m_thread.join();
   }
   std::string ListAddress() const { return "http://" + Loopback(Port()) + "/proxy/sortedproxylist.txt"; }
   int Requests() const { return m_requests; }  // received so far
