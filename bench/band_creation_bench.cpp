@@ -29,6 +29,7 @@
 #include "build_config.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
+#include "host/message_box_answerer.h"
 #include "host/server_registration.h"
 #include "loopback/listening_socket.h"
 #include "proxylist/list_file.h"
@@ -255,20 +256,6 @@ void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
   }
 }
 
-// The boxes Enable shows, answered as a user would; the second is the unavailable proxy's.
-LARGE_INTEGER g_boxShown[2];
-int g_boxes = 0;
-LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
-  char className[16] = {};
-  if (code == HCBT_ACTIVATE && GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof(className)) &&
-      std::string(className) == "#32770") {
-    if (g_boxes < 2) QueryPerformanceCounter(&g_boxShown[g_boxes]);
-    ++g_boxes;
-    PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDOK, 0);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& listFile) {
   SynDroppingListener dropping;
   if (!WriteListFile(listFile, "127.0.0.1:" + std::to_string(dropping.Port()) + "- Filtered<br />")) return;
@@ -280,22 +267,25 @@ void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& l
   RECT toggle = {};
   SendMessageA(toolBar, TB_GETRECT, ID_PROXY_TOGGLE, reinterpret_cast<LPARAM>(&toggle));
   const LPARAM middle = MAKELPARAM((toggle.left + toggle.right) / 2, (toggle.top + toggle.bottom) / 2);
-  const HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
+  // The confirmation and the unavailable proxy's box, answered as a user would, as each is shown.
+  std::vector<LARGE_INTEGER> shown;
   UnansweredWindowMonitor monitor;
-  monitor.Start(frame);
-  g_boxes = 0;
-  SendMessageA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, middle);
-  SendMessageA(toolBar, WM_LBUTTONUP, 0, middle);
-  const double unanswered = monitor.Stop();
-  UnhookWindowsHookEx(hook);
+  double unanswered = 0;
+  {
+    const MessageBoxAnswerer boxes(frame, [&] { QueryPerformanceCounter(&shown.emplace_back()); });
+    monitor.Start(frame);
+    SendMessageA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    SendMessageA(toolBar, WM_LBUTTONUP, 0, middle);
+    unanswered = monitor.Stop();
+  }
   band.Close();
   std::printf("Enable on a proxy that drops the connection (bound %d ms)\n", QUILLMASK_PROXY_TEST_TIMEOUT_MS);
-  if (g_boxes != 2) {
-    std::printf("  %d boxes instead of the confirmation and the unavailable proxy's\n", g_boxes);
+  if (shown.size() != 2) {
+    std::printf("  %d boxes instead of the confirmation and the unavailable proxy's\n", static_cast<int>(shown.size()));
     return;
   }
-  std::printf("  \"UNAVAILABLE PROXY!\" after %.0f ms; longest unanswered %.0f ms\n",
-              Milliseconds(g_boxShown[0], g_boxShown[1]), unanswered);
+  std::printf("  \"UNAVAILABLE PROXY!\" after %.0f ms; longest unanswered %.0f ms\n", Milliseconds(shown[0], shown[1]),
+              unanswered);
 }
 
 int Run(HWND frame, REFCLSID clsid) {
