@@ -2,7 +2,8 @@
 // ShowDW) and to close it again, with the proxy box filled from a list file of 100, 1,000 and
 // 10,000 entries (no download): median and fastest of repeated runs. Beside them, the time a bare
 // ComboBoxEx of the system takes to be made and filled with the same items, as fast as it allows.
-// Then a list of 200,000 entries (a hostile or broken one), stored as the list file and served by
+// Then a long session of 500 openings and closings, with what the process holds before and after
+// (GDI and USER objects, handles by type). Then a list of 200,000 entries (a hostile or broken one), stored as the list file and served by
 // the list host: the band's opening, the items it shows and the longest time the frame meanwhile
 // left a message sent to it unanswered. Then how long the band keeps the browser waiting when it
 // must download the list from a server on the build's list host that takes the request and never
@@ -29,6 +30,7 @@
 #include "build_config.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
+#include "host/held_objects.h"
 #include "host/message_box_answerer.h"
 #include "host/server_registration.h"
 #include "loopback/listening_socket.h"
@@ -288,6 +290,31 @@ void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& l
               unanswered);
 }
 
+// A long session: the band opened, painted and closed again and again, and what the process holds
+// before and after (nothing more, when nothing leaks).
+void TimeLongSession(HWND frame, REFCLSID clsid, const std::string& listFile) {
+  constexpr int kOpenings = 500, kWarmUp = 10;  // the first openings fill the system's own caches
+  std::string list;
+  for (int i = 0; i < 100; ++i) list += BenchListEntry(i);
+  if (!WriteListFile(listFile, list)) return;
+  const auto openAndClose = [&] {
+    BandHost band;
+    if (SUCCEEDED(band.Open(frame, clsid))) {
+      RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      band.Close();
+    }
+    DrainMessages();
+  };
+  for (int i = 0; i < kWarmUp; ++i) openAndClose();
+  const std::string before = HeldObjects();
+  LARGE_INTEGER start, end;
+  QueryPerformanceCounter(&start);
+  for (int i = 0; i < kOpenings; ++i) openAndClose();
+  QueryPerformanceCounter(&end);
+  std::printf("a session of %d openings and closings (100 entries), %.0f ms\n  held before: %s\n  held after:  %s\n",
+              kOpenings, Milliseconds(start, end), before.c_str(), HeldObjects().c_str());
+}
+
 int Run(HWND frame, REFCLSID clsid) {
   const std::string folder = PrepareBenchFolder("quillmask-band-bench");
   const std::string listFile = BuildListPath(folder);
@@ -310,6 +337,7 @@ int Run(HWND frame, REFCLSID clsid) {
                 *std::min_element(timings.open.begin(), timings.open.end()), Median(timings.close),
                 Median(timings.bareBox));
   }
+  if (exitCode == 0) TimeLongSession(frame, clsid, listFile);
   if (exitCode == 0) TimeHugeList(frame, clsid, listFile);
   DeleteFileA(listFile.c_str());
   if (exitCode == 0) TimeDawdlingServers(frame, clsid);  // no list file: the band downloads
