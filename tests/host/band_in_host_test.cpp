@@ -72,11 +72,6 @@ class BandInHostTest : public testing::Test, protected BrowserWindow {
     EXPECT_EQ(band.QueryInterface(withSite), S_OK);
     return band;
   }
-  CComPtr<IClassFactory> Factory() const {
-    CComPtr<IClassFactory> factory;
-    EXPECT_EQ(CoGetClassObject(m_clsid, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&factory)), S_OK);
-    return factory;
-  }
   static HRESULT CanUnloadNow() {
     const FARPROC canUnloadNow = GetProcAddress(GetModuleHandleA("quillbar.dll"), "DllCanUnloadNow");
     return reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(canUnloadNow))();
@@ -239,17 +234,6 @@ TEST_F(BandInHostTest, ASiteGetsTheToolBarWhichShowAndCloseShowAndHide) {
   void* got = &got;
   EXPECT_EQ(withSite->GetSite(IID_IUnknown, &got), E_FAIL);
   EXPECT_EQ(got, nullptr);
-}
-
-TEST_F(BandInHostTest, ServesOneCachedClassObjectAndStaysLoadedWhileAnythingOfItLives) {
-  CComPtr<IClassFactory> factory = Factory();
-  EXPECT_EQ(Factory().p, factory.p) << "one cached class object";
-  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "held";
-  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.Release();
-  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "locked";
-  EXPECT_EQ(Factory()->LockServer(FALSE), S_OK);
-  EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
 // A standard user's browser may not write the machine's settings key; at low integrity not even the user's own.
