@@ -2,7 +2,8 @@
 // ShowDW) and to close it again, with the proxy box filled from a list file of 100, 1,000 and
 // 10,000 entries (no download): median and fastest of repeated runs. Beside them, the time a bare
 // ComboBoxEx of the system takes to be made and filled with the same items, as fast as it allows.
-// Then a list of 200,000 entries (a hostile or broken one), stored as the list file and served by
+// Then a long session of 500 openings and closings, with what the process holds before and after
+// (GDI and USER objects, handles by type). Then a list of 200,000 entries (a hostile or broken one), stored as the list file and served by
 // the list host: the band's opening, the items it shows and the longest time the frame meanwhile
 // left a message sent to it unanswered. Then how long the band keeps the browser waiting when it
 // must download the list from a server on the build's list host that takes the request and never
@@ -27,6 +28,8 @@
 #include "build_config.h"
 #include "framework/wnd.h"
 #include "host/band_host.h"
+#include "host/held_objects.h"
+#include "host/message_box_answerer.h"
 #include "host/server_registration.h"
 #include "loopback/list_server.h"
 #include "proxylist/list_file.h"
@@ -210,20 +213,6 @@ void TimeDawdlingServers(HWND frame, REFCLSID clsid) {
   }
 }
 
-// The boxes Enable shows, answered as a user would; the second is the unavailable proxy's.
-LARGE_INTEGER g_boxShown[2];
-int g_boxes = 0;
-LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
-  char className[16] = {};
-  if (code == HCBT_ACTIVATE && GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof(className)) &&
-      std::string(className) == "#32770") {
-    if (g_boxes < 2) QueryPerformanceCounter(&g_boxShown[g_boxes]);
-    ++g_boxes;
-    PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDOK, 0);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& listFile) {
   SynDroppingListener dropping;
   if (!WriteListFile(listFile, Loopback(dropping.Port()) + "- Filtered<br />")) return;
@@ -235,22 +224,50 @@ void TimeEnableOnADroppingProxy(HWND frame, REFCLSID clsid, const std::string& l
   RECT toggle = {};
   SendMessageA(toolBar, TB_GETRECT, ID_PROXY_TOGGLE, reinterpret_cast<LPARAM>(&toggle));
   const LPARAM middle = MAKELPARAM((toggle.left + toggle.right) / 2, (toggle.top + toggle.bottom) / 2);
-  const HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
+  // The confirmation and the unavailable proxy's box, answered as a user would, as each is shown.
+  std::vector<LARGE_INTEGER> shown;
   UnansweredWindowMonitor monitor;
-  monitor.Start(frame);
-  g_boxes = 0;
-  SendMessageA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, middle);
-  SendMessageA(toolBar, WM_LBUTTONUP, 0, middle);
-  const double unanswered = monitor.Stop();
-  UnhookWindowsHookEx(hook);
+  double unanswered = 0;
+  {
+    const MessageBoxAnswerer boxes(frame, [&] { QueryPerformanceCounter(&shown.emplace_back()); });
+    monitor.Start(frame);
+    SendMessageA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    SendMessageA(toolBar, WM_LBUTTONUP, 0, middle);
+    unanswered = monitor.Stop();
+  }
   band.Close();
   std::printf("Enable on a proxy that drops the connection (bound %d ms)\n", QUILLMASK_PROXY_TEST_TIMEOUT_MS);
-  if (g_boxes != 2) {
-    std::printf("  %d boxes instead of the confirmation and the unavailable proxy's\n", g_boxes);
+  if (shown.size() != 2) {
+    std::printf("  %d boxes instead of the confirmation and the unavailable proxy's\n", static_cast<int>(shown.size()));
     return;
   }
-  std::printf("  \"UNAVAILABLE PROXY!\" after %.0f ms; longest unanswered %.0f ms\n",
-              Milliseconds(g_boxShown[0], g_boxShown[1]), unanswered);
+  std::printf("  \"UNAVAILABLE PROXY!\" after %.0f ms; longest unanswered %.0f ms\n", Milliseconds(shown[0], shown[1]),
+              unanswered);
+}
+
+// A long session: the band opened, painted and closed again and again, and what the process holds
+// before and after (nothing more, when nothing leaks).
+void TimeLongSession(HWND frame, REFCLSID clsid, const std::string& listFile) {
+  constexpr int kOpenings = 500, kWarmUp = 10;  // the first openings fill the system's own caches
+  std::string list;
+  for (int i = 0; i < 100; ++i) list += BenchListEntry(i);
+  if (!WriteListFile(listFile, list)) return;
+  const auto openAndClose = [&] {
+    BandHost band;
+    if (SUCCEEDED(band.Open(frame, clsid))) {
+      RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      band.Close();
+    }
+    DrainMessages();
+  };
+  for (int i = 0; i < kWarmUp; ++i) openAndClose();
+  const std::string before = HeldObjects();
+  LARGE_INTEGER start, end;
+  QueryPerformanceCounter(&start);
+  for (int i = 0; i < kOpenings; ++i) openAndClose();
+  QueryPerformanceCounter(&end);
+  std::printf("a session of %d openings and closings (100 entries), %.0f ms\n  held before: %s\n  held after:  %s\n",
+              kOpenings, Milliseconds(start, end), before.c_str(), HeldObjects().c_str());
 }
 
 int Run(HWND frame, REFCLSID clsid) {
@@ -275,6 +292,7 @@ int Run(HWND frame, REFCLSID clsid) {
                 *std::min_element(timings.open.begin(), timings.open.end()), Median(timings.close),
                 Median(timings.bareBox));
   }
+  if (exitCode == 0) TimeLongSession(frame, clsid, listFile);
   if (exitCode == 0) TimeHugeList(frame, clsid, listFile);
   DeleteFileA(listFile.c_str());
   if (exitCode == 0) TimeDawdlingServers(frame, clsid);  // no list file: the band downloads

@@ -191,38 +191,3 @@ TEST_F(InstallerTest, InstallsIntoANewFolderChosenOutsideProgramFilesOnly) {
   EXPECT_TRUE(Uninstalled());
   EXPECT_FALSE(Exists("C:\\Tools\\Quillmask"));
 }
-
-#ifndef _WIN64
-// Whether `name` is a value of HKEY_LOCAL_MACHINE\`key` in one registry view (KEY_WOW64_32KEY or _64KEY).
-bool InView(REGSAM view, const std::string& key, const std::string& name) {
-  HKEY opened;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return false;
-  const bool found = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  RegCloseKey(opened);
-  return found;
-}
-
-// All the 32-bit installer registers (the band, its toolbar value, the broker's policy, the uninstall entry,
-// AppPath) goes to the 32-bit view, none to the 64-bit browser's; its uninstaller takes them out of that view.
-TEST_F(InstallerTest, OnSixtyFourBitWindowsInstallsForThe32BitBrowserOnly) {
-  BOOL wow64 = FALSE;
-  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64) << "runs on 64-bit Windows";
-  Install();
-  EXPECT_EQ(kFolder, std::string(getenv("ProgramFiles(x86)")) + "\\Quillmask\\");
-  EXPECT_FALSE(Exists(std::string(getenv("ProgramW6432")) + "\\Quillmask"));
-  const std::string clsid = BandClsid();
-  const std::pair<std::string, std::string> values[] = {{kSettingsKey, "AppPath"}, {kToolbarKey, clsid},
-      {kElevationPolicyKey, "AppPath"}, {kUninstallKey, "UninstallString"},
-      {"Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32", ""}};
-  for (const auto& [key, name] : values) {
-    EXPECT_EQ(std::to_string(InView(KEY_WOW64_32KEY, key, name) * 10 + InView(KEY_WOW64_64KEY, key, name)),
-              "10") << key << " " << name << ": in the 32-bit view, not in the 64-bit one";
-  }
-  const std::string toolbarKey64 = std::string("Software\\WOW6432Node\\") + (kToolbarKey + sizeof("Software\\") - 1);
-  EXPECT_TRUE(InView(KEY_WOW64_64KEY, toolbarKey64, clsid)) << "the 64-bit view shows it under " << toolbarKey64;
-
-  EXPECT_TRUE(Uninstalled());
-  for (const auto& [key, name] : values) EXPECT_FALSE(InView(KEY_WOW64_32KEY, key, name)) << key << " " << name;
-  EXPECT_FALSE(Exists(kFolder));
-}
-#endif

@@ -1,6 +1,5 @@
-// A list item cut into what the proxy selection needs, and the texts made from it.
+// A list item cut into what the proxy selection needs.
 #include "proxylist/proxy_choice.h"
-#include "toolbar/toolbar_texts.h"
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -19,15 +18,4 @@ TEST(CutProxyItemTest, CutsAddressLocationHostAndPort) {
     EXPECT_EQ(std::tie(choice.address, choice.location, choice.host, choice.port),
               std::tie(c.address, c.location, c.host, c.port)) << c.item;
   }
-}
-
-TEST(ProxyChoiceTextTest, ConfirmationNamesTheAddressAndLocation) {
-  EXPECT_EQ(ConfirmationText(CutProxyItem("1.2.3.4:80- US")),
-            "Press Ok to start testing selected proxy:\n1.2.3.4:80\nfrom US. This may take a few seconds\n"
-            "Please wait...");
-}
-
-TEST(ProxyChoiceTextTest, StatusLabelShowsTheProxyInUseElseTheLocalAddress) {
-  EXPECT_EQ(StatusLabelText("1.2.3.4:80", "192.168.1.5"), "Your IP is: 1.2.3.4:80");
-  EXPECT_EQ(StatusLabelText("", "192.168.1.5"), "Your IP is: 192.168.1.5");
 }

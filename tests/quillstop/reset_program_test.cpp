@@ -1,6 +1,5 @@
 // quillstop.exe run for real under Wine: its boxes found and answered the way a user would.
 #include <windows.h>
-#include <shellapi.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include "build_config.h"
@@ -108,11 +107,4 @@ TEST_F(ResetProgramTest, WithoutACopyLeavesAProxyThatIsNotTheToolbars) {
     EXPECT_TRUE(run.ended && run.exitCode == 0) << active << ": " << run.exitCode;
     EXPECT_EQ(ProxyInUse(), std::string(active) == "127.0.0.1:3128" ? "direct" : "127.0.0.1:3128") << active;
   }
-}
-
-// Wine answers WM_GETICON from another process with nothing, so the dialog's icon is looked for in the file.
-TEST(ResetProgramResourcesTest, CarriesTheIconOfItsDialog) {
-  HICON icon = nullptr;
-  EXPECT_EQ(ExtractIconExA(kProgram.c_str(), -128, &icon, nullptr, 1), 1u) << "group 128";
-  DestroyIcon(icon);
 }

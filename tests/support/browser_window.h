@@ -8,9 +8,9 @@
 #include <string>
 #include "framework/wnd.h"
 #include "host/band_host.h"
+#include "host/message_box_answerer.h"
 #include "res/resource.h"
 #include "tests/support/install_folder.h"
-#include "tests/support/message_box_answerer.h"
 
 inline constexpr UINT kToggle = ID_PROXY_TOGGLE, kHelp = ID_HELP_PAGE, kUpdate = ID_UPDATE_PROXY_LIST;
 
@@ -57,7 +57,9 @@ class BrowserWindow {
     std::optional<testreg::ReadOnlyKey> lock;
     if (locked) lock.emplace(HKEY_CURRENT_USER, kInternetSettings);
     const MessageBoxAnswerer boxes(m_frame.m_hWnd, std::move(whileShown));
+    EXPECT_TRUE(boxes.Answering());
     action();
+    EXPECT_EQ(boxes.Astray(), "") << "boxes not captioned \"Quillmask\" or not owned by the frame";
     return boxes.Said();
   }
   std::string Items() const {

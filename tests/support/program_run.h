@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "host/message_box_answerer.h"
 #include "tests/support/install_folder.h"
-#include "tests/support/message_box_answerer.h"
 
 struct ProgramRun {
   bool ended = false;  // the program and every process it started ended within a minute
