@@ -195,30 +195,18 @@ TEST_F(ConnectionWriterTest, ASwitchWhileAnotherHoldsTheLockChangesNothing) {
   EXPECT_EQ(SwitchState(), "10.0.0.1:80 1");
 }
 
-// The value the next new handle gets. Freed handle slots are reused, so a handle leaked in between
-// (a socket is one) moves it on. Wine cannot count a process's handles (GetProcessHandleCount).
-HANDLE NextHandleValue() {
-  const HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  CloseHandle(probe);
-  return probe;
-}
-
-TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneZeroLeakingNothing) {
+// (What it leaves behind is counted where the hosted band tests proxies, refused and dropped ones among them.)
+TEST(TestProxyTest, ReachableProxyGivesItsConnectTimeAndAnUnreachableOneZero) {
   ListeningSocket proxy;
   SynDroppingListener dropping;  // unavailable once the bound has passed
   const struct { const char* host; unsigned int port; bool reachable; } cases[] = {
       {"127.0.0.1", proxy.Port(), true}, {"localhost", proxy.Port() + 3u * 65536u, true},  // low 16 bits
       {"127.0.0.1", ClosedLoopbackPort(), false}, {"no-such-host.invalid", 80, false},
       {"127.0.0.1", dropping.Port(), false}};
-  HANDLE before = nullptr;
-  for (int round = 0; round < 3; ++round) {
-    if (round == 1) before = NextHandleValue();  // after a first round: WinSock's first start keeps some
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(c.host) + ":" + std::to_string(c.port));
-      const unsigned long ms = TestProxy(c.host, c.port, 500);
-      EXPECT_TRUE(c.reachable ? ms >= 1 : ms == 0) << ms;
-      EXPECT_TRUE(!c.reachable || proxy.AcceptAndSeeClosed(2000)) << "the test's connection is closed once it is done";
-    }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.host) + ":" + std::to_string(c.port));
+    const unsigned long ms = TestProxy(c.host, c.port, 500);
+    EXPECT_TRUE(c.reachable ? ms >= 1 : ms == 0) << ms;
+    EXPECT_TRUE(!c.reachable || proxy.AcceptAndSeeClosed(2000)) << "the test's connection is closed once it is done";
   }
-  EXPECT_EQ(NextHandleValue(), before);
 }

@@ -9,7 +9,6 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <vector>
 #include "build_config.h"
 #include "loopback/list_server.h"
 #include "proxylist/list_download_seam.h"
