@@ -37,7 +37,7 @@ void Resolve(HMODULE module, const char* name, Function& function) {
   function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-// Looked up at each use: a function-local static would need the threads library, whose handles for
+// Looked up for each lock: a function-local static would need the threads library, whose handles for
 // each thread stay behind when the browser unloads the band.
 NamespaceFunctions FindNamespaceFunctions() {
   NamespaceFunctions found = {};
@@ -153,6 +153,7 @@ bool ProxySwitchLock::Acquire() {
   if (!security.Attributes()) return false;
   const NamespaceFunctions api = FindNamespaceFunctions();
   if (api.Complete()) {
+    m_closeNamespace = api.close;
     m_hNamespace = OpenLockNamespace(api, user.Sid(), security);
     if (!m_hNamespace) return false;
   }
@@ -171,5 +172,5 @@ ProxySwitchLock::~ProxySwitchLock() {
 
 void ProxySwitchLock::Close() {
   if (m_hMutex) CloseHandle(m_hMutex);
-  if (m_hNamespace) FindNamespaceFunctions().close(m_hNamespace, 0);
+  if (m_hNamespace) m_closeNamespace(m_hNamespace, 0);
 }

@@ -32,6 +32,7 @@ class ProxySwitchLock {
   void Close();
 
   HANDLE m_hNamespace = nullptr;  // kept open while the lock is: the namespace lasts while anyone has it
+  BOOLEAN(WINAPI* m_closeNamespace)(HANDLE, ULONG) = nullptr;  // ClosePrivateNamespace, found with the others
   HANDLE m_hMutex = nullptr;
   bool m_bHeld = false;
 };
